@@ -1,0 +1,59 @@
+#include "Host.h"
+
+namespace hostsim {
+
+namespace {
+
+// The host that receives callbacks; a plug-in callback carries no context of its own.
+Host* receivingHost = nullptr;
+
+} // namespace
+
+Host::Host(EventFunction talk) : talk_(talk), previous_(receivingHost) { receivingHost = this; }
+
+Host::~Host() { receivingHost = previous_; }
+
+Arena& Host::arena(std::uint32_t handle) {
+    std::unique_ptr<Arena>& arena = arenas_[handle];
+    if (!arena) {
+        arena = std::make_unique<Arena>();
+    }
+    return *arena;
+}
+
+void Host::deliver(HostEvent event) {
+    if (talk_ != nullptr) {
+        talk_(&event);
+    }
+}
+
+void Host::init(std::uint32_t handle, std::uint32_t major, std::uint32_t minor,
+                bool withCallback) {
+    Arena& bot = arena(handle);
+    deliver(makeEvent(handle, CodeInit, versionWord(major, minor),
+                      withCallback ? reinterpret_cast<Word>(&Host::receive) : 0,
+                      bot.playerList().headAddress(), bot.flagList().headAddress()));
+}
+
+void Host::receive(HostEvent* event) {
+    Host* host = receivingHost;
+    if (host == nullptr || event == nullptr) {
+        return;
+    }
+    SentEvent sent{event->handle, event->code, {}, {}};
+    for (int index = 0; index < 6; ++index) {
+        sent.parameters[index] = event->parameters[index];
+    }
+    const Word textAddress = event->code == CodeEcho ? event->parameters[0]
+                             : event->code == CodeSay ? event->parameters[3]
+                                                      : 0;
+    if (textAddress != 0) {
+        sent.text = reinterpret_cast<const char*>(textAddress);
+    }
+    host->sent_.push_back(sent);
+    if (host->onSend) {
+        host->onSend(sent); // a copy: the handler may deliver events that grow `sent_`
+    }
+}
+
+} // namespace hostsim

@@ -1,0 +1,39 @@
+// A host list: a singly linked chain of two-word nodes (item address, next node address) and the
+// head variable that holds the first node's address, 0 when the list is empty.
+#pragma once
+
+#include "HostEvent.h"
+
+#include <memory>
+#include <vector>
+
+namespace hostsim {
+
+class HostList {
+public:
+    HostList();
+    HostList(const HostList&) = delete;
+    HostList& operator=(const HostList&) = delete;
+
+    // The address of the head variable, as handed to the plug-in in `EventInit`.
+    Word headAddress() const { return reinterpret_cast<Word>(head_.get()); }
+
+    // Adds an item at the end of the chain.
+    void add(Word item);
+    // Removes the first node holding `item`; no effect when there is none.
+    void remove(Word item);
+    // Whether a node holds `item`.
+    bool contains(Word item) const;
+    // The items, head to tail.
+    const std::vector<Word>& items() const { return items_; }
+
+private:
+    // Rebuilds the chain from `items_`, so the head variable and every next address are right.
+    void relink();
+
+    std::vector<Word> items_;
+    std::vector<Word> nodes_;
+    std::unique_ptr<Word> head_;
+};
+
+} // namespace hostsim

@@ -1,0 +1,34 @@
+// Loading a plug-in module by path and resolving its `talk` export, as a host does.
+#pragma once
+
+#include "HostEvent.h"
+
+#include <string>
+
+namespace hostsim {
+
+class Module {
+public:
+    // Loads the module at `path`; check loaded() and error() afterwards.
+    explicit Module(const std::string& path);
+    Module(const Module&) = delete;
+    Module& operator=(const Module&) = delete;
+    // Unloads the module if it is still loaded.
+    ~Module();
+
+    // Whether the module is loaded and exports `talk`.
+    bool loaded() const { return talk_ != nullptr; }
+    // Why loading failed; empty when it did not.
+    const std::string& error() const { return error_; }
+    // The resolved `talk`, or null.
+    EventFunction talk() const { return talk_; }
+    // Unloads the module, which runs its teardown; `talk` is gone afterwards.
+    void unload();
+
+private:
+    void* handle_ = nullptr;
+    EventFunction talk_ = nullptr;
+    std::string error_;
+};
+
+} // namespace hostsim

@@ -1,0 +1,84 @@
+#include "commands/Commands.h"
+
+#include "host/HostRecords.h"
+#include "plugin/Senders.h"
+#include "support/NumberFormat.h"
+
+#include <cstring>
+
+namespace tarnwick {
+
+namespace {
+
+constexpr char HelpLine[] = "!about (query me about my function)";
+constexpr char PurposeLine[] = "When one team owns all the flags, I disallow freq-hopping.";
+constexpr char VersionLine[] =
+    "[name:tarnwick.dll] [maker:maintainers@tarnwick.example] [build:2]";
+
+// Levels that may ask for help without a topic, and the lowest level told the version.
+constexpr std::uint32_t HighestUntopicalHelpAccess = 1;
+constexpr std::uint32_t LowestVersionAccess = 3;
+
+// The player's access level read as unsigned, so that negative levels rank above every other.
+std::uint32_t accessRank(HostAddress player) {
+    return static_cast<std::uint32_t>(playerAccess(player));
+}
+
+} // namespace
+
+bool matchesWord(HostAddress command, const char* literal) {
+    const char* word = commandWord(command);
+    return word != nullptr && std::strcmp(word, literal) == 0;
+}
+
+bool matchesTopic(HostAddress command, const char* literal) {
+    const char* rest = commandRest(command);
+    if (rest == nullptr) {
+        return false;
+    }
+    for (;; ++rest, ++literal) {
+        if (static_cast<unsigned char>(*literal) != toLowerAscii(static_cast<unsigned char>(*rest))) {
+            return false;
+        }
+        if (*literal == '\0') {
+            return true;
+        }
+    }
+}
+
+void handleHelp(BotInstance& instance, HostAddress player, HostAddress command) {
+    if (player == 0 || command == 0) {
+        return;
+    }
+    const char* rest = commandRest(command);
+    if (rest == nullptr) {
+        return;
+    }
+    const std::uint32_t rank = accessRank(player);
+    if (rest[0] == '\0') {
+        if (rank <= HighestUntopicalHelpAccess) {
+            sendPrivate(instance, player, HelpLine);
+        }
+        return;
+    }
+    if (rank <= HighestAnsweredAccess && matchesTopic(command, "about")) {
+        sendPrivate(instance, player, HelpLine);
+    }
+}
+
+void handleCommand(BotInstance& instance, HostAddress player, HostAddress command) {
+    if (player == 0 || command == 0) {
+        return;
+    }
+    const std::uint32_t rank = accessRank(player);
+    if (rank > HighestAnsweredAccess) {
+        return;
+    }
+    if (rank >= LowestVersionAccess && matchesWord(command, "version")) {
+        sendPrivate(instance, player, VersionLine);
+    } else if (matchesWord(command, "about")) {
+        sendPrivate(instance, player, PurposeLine);
+    }
+}
+
+} // namespace tarnwick

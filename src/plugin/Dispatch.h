@@ -1,0 +1,17 @@
+// Routing of one inbound event to the part of the plug-in that handles its code.
+#pragma once
+
+#include "host/BotEvent.h"
+#include "plugin/BotInstance.h"
+
+namespace tarnwick {
+
+// Handles `event` for `instance` to completion, with all its sends. A disabled instance ignores
+// every event; codes without a route, and every code above 41, change nothing and send nothing.
+void dispatchEvent(BotInstance& instance, const BotEvent& event);
+
+// The version handshake of `EventInit`: stores the callback and list references whatever the
+// outcome, then connects or refuses by the host version word.
+void handleInit(BotInstance& instance, const BotEvent& event);
+
+} // namespace tarnwick

@@ -1,0 +1,35 @@
+#include "plugin/InstanceRegistry.h"
+
+#include <memory>
+
+namespace tarnwick {
+
+namespace {
+
+// The module's only global. Its destruction at module unload is the teardown: it clears the
+// list head to tail, so instances go oldest first, and no instance sends while destroyed.
+InstanceRegistry registry;
+
+} // namespace
+
+const InstanceRegistry& registeredInstances() { return registry; }
+
+BotInstance* findInstance(std::uint32_t handle) {
+    for (InstanceRegistry::Node* node = registry.head(); node != nullptr; node = node->next) {
+        if (node->item->handle == handle) {
+            return node->item;
+        }
+    }
+    return nullptr;
+}
+
+BotInstance& createInstance(std::uint32_t handle) {
+    auto instance = std::make_unique<BotInstance>(handle);
+    BotInstance& created = *instance;
+    registry.append(std::move(instance));
+    return created;
+}
+
+void destroyAllInstances() { registry.clear(); }
+
+} // namespace tarnwick

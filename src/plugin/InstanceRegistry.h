@@ -1,0 +1,27 @@
+// The module-wide registry of bot instances, one per handle, in creation order.
+#pragma once
+
+#include "plugin/BotInstance.h"
+#include "plugin/OwnedList.h"
+
+#include <cstdint>
+
+namespace tarnwick {
+
+using InstanceRegistry = OwnedList<BotInstance>;
+
+// The registry itself, for walks in creation order.
+const InstanceRegistry& registeredInstances();
+
+// The first instance from the oldest whose handle equals `handle`, or null.
+BotInstance* findInstance(std::uint32_t handle);
+
+// A new unlocked, connectionless instance for `handle`, appended at the tail. On allocation
+// failure nothing is registered and std::bad_alloc propagates.
+BotInstance& createInstance(std::uint32_t handle);
+
+// Destroys every instance, oldest first, without sending anything; the registry is left empty.
+// Runs by itself when the module is unloaded.
+void destroyAllInstances();
+
+} // namespace tarnwick

@@ -1,0 +1,109 @@
+// OwnedList: the plug-in's one container, a doubly linked list that owns its items.
+//
+// Items enter only at the tail, so head-to-tail order is insertion order; lookups walk from the
+// head and the first match wins. Every node holds its own heap item, and destroying a node
+// destroys its item first. The links stay whole on every path: a node is linked only once it is
+// fully built, and an allocation failure in `append` destroys the offered item and leaves the
+// list as it was.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+namespace tarnwick {
+
+template <typename Item> struct OwnedListNode {
+    Item* item;
+    OwnedListNode* next;
+    OwnedListNode* previous;
+};
+
+template <typename Item> class OwnedList {
+public:
+    using Node = OwnedListNode<Item>;
+
+    constexpr OwnedList() = default;
+    OwnedList(const OwnedList&) = delete;
+    OwnedList& operator=(const OwnedList&) = delete;
+    ~OwnedList() { clear(); }
+
+    // First node, or null when the list is empty.
+    Node* head() const { return head_; }
+    // Last node, or null when the list is empty.
+    Node* tail() const { return tail_; }
+    // Number of nodes.
+    std::uint32_t count() const { return count_; }
+
+    // Takes ownership of `item` and links it after the tail. If the node cannot be allocated the
+    // item is destroyed, the list is unchanged and std::bad_alloc propagates. A null item is
+    // refused the same way, unchanged, so no node ever lacks an item.
+    void append(std::unique_ptr<Item> item) {
+        if (!item) {
+            return;
+        }
+        Node* node = new Node{item.get(), nullptr, tail_};
+        item.release();
+        if (tail_ == nullptr) {
+            head_ = node;
+        } else {
+            tail_->next = node;
+        }
+        tail_ = node;
+        ++count_;
+    }
+
+    // Unlinks and destroys the first node from the head holding exactly `item`, with the item;
+    // no effect when no node holds it.
+    void remove(const Item* item) {
+        Node* node = head_;
+        while (node != nullptr && node->item != item) {
+            node = node->next;
+        }
+        if (node == nullptr) {
+            return;
+        }
+        if (node == tail_) {
+            tail_ = node->previous;
+            if (tail_ != nullptr) {
+                tail_->next = nullptr;
+            }
+        } else if (node->previous != nullptr) {
+            node->previous->next = node->next;
+        }
+        if (node == head_) {
+            head_ = node->next;
+            if (head_ != nullptr) {
+                head_->previous = nullptr;
+            }
+        } else if (node->next != nullptr) {
+            node->next->previous = node->previous;
+        }
+        --count_;
+        destroyNode(node);
+    }
+
+    // Destroys every item and node, head to tail, and leaves the list empty.
+    void clear() {
+        Node* node = head_;
+        head_ = nullptr;
+        tail_ = nullptr;
+        count_ = 0;
+        while (node != nullptr) {
+            Node* next = node->next;
+            destroyNode(node);
+            node = next;
+        }
+    }
+
+private:
+    static void destroyNode(Node* node) {
+        delete node->item;
+        delete node;
+    }
+
+    Node* head_ = nullptr;
+    Node* tail_ = nullptr;
+    std::uint32_t count_ = 0;
+};
+
+} // namespace tarnwick

@@ -1,0 +1,35 @@
+#include "plugin/Senders.h"
+
+#include "host/EventCodes.h"
+#include "host/HostRecords.h"
+#include "host/OutboundEvents.h"
+
+namespace tarnwick {
+
+void sendToHost(BotInstance& instance, BotEvent& event) {
+    if (instance.hostCallback == nullptr || instance.handle == 0) {
+        return;
+    }
+    event.handle = instance.handle;
+    instance.hostCallback(&event);
+}
+
+void sendEcho(BotInstance& instance, const char* text) {
+    BotEvent event = buildEchoEvent(text);
+    sendToHost(instance, event);
+}
+
+void sendPrivate(BotInstance& instance, HostAddress player, const char* text) {
+    if (player == 0) {
+        return;
+    }
+    BotEvent event = buildSayEvent(SayPrivate, 0, playerIdent(player), text);
+    sendToHost(instance, event);
+}
+
+void sendPublic(BotInstance& instance, const char* text) {
+    BotEvent event = buildSayEvent(SayPublic, 0, 0, text);
+    sendToHost(instance, event);
+}
+
+} // namespace tarnwick

@@ -1,0 +1,24 @@
+// The one road from the plug-in to the host, and the three senders built on it.
+//
+// A send reaches the host only when the instance has a callback and a non-zero handle; otherwise
+// it is dropped silently. Texts are lent for the duration of the callback only.
+#pragma once
+
+#include "host/BotEvent.h"
+#include "plugin/BotInstance.h"
+
+namespace tarnwick {
+
+// Stamps the instance's handle into word 0 and calls the host's callback once.
+void sendToHost(BotInstance& instance, BotEvent& event);
+
+// A line for the host's console.
+void sendEcho(BotInstance& instance, const char* text);
+
+// A private chat line to the player whose record is at `player`; nothing for a null player.
+void sendPrivate(BotInstance& instance, HostAddress player, const char* text);
+
+// A public chat line to the whole arena.
+void sendPublic(BotInstance& instance, const char* text);
+
+} // namespace tarnwick

@@ -1,0 +1,29 @@
+#include "plugin/Talk.h"
+
+#include "plugin/Dispatch.h"
+#include "plugin/InstanceRegistry.h"
+
+#include <cstring>
+
+namespace tarnwick {
+
+void talk(const BotEvent* event) noexcept {
+    if (event == nullptr) {
+        return;
+    }
+    try {
+        // A copy of the event, so that a host that reuses or rewrites its record during one of
+        // our callbacks cannot change the event under the handler that is still running.
+        BotEvent received;
+        std::memcpy(&received, event, sizeof received);
+        BotInstance* instance = findInstance(received.handle);
+        if (instance == nullptr) {
+            instance = &createInstance(received.handle);
+        }
+        dispatchEvent(*instance, received);
+    } catch (...) {
+        // Out of memory: the event is dropped; every list was left whole where the failure arose.
+    }
+}
+
+} // namespace tarnwick

@@ -1,0 +1,39 @@
+// Player tags: a 32-bit value recorded under a 32-bit key for one player of the arena.
+//
+// A player is known by the address of its host record, which is compared and never read
+// through. The list keeps at most one tag per pair of player and key, in order of creation.
+#pragma once
+
+#include "host/BotEvent.h"
+#include "plugin/OwnedList.h"
+
+#include <cstdint>
+
+namespace tarnwick {
+
+struct PlayerTag {
+    HostAddress player;
+    std::uint32_t key;
+    std::uint32_t value;
+};
+
+using PlayerTagList = OwnedList<PlayerTag>;
+
+// The tag key and value that let a player stay on, or move onto, the locked team.
+constexpr std::uint32_t TeamPassKey = 0;
+constexpr std::uint32_t TeamPassValue = 1;
+
+// The value of the first tag for `player` and `key`; 0 when there is none.
+std::uint32_t getTag(const PlayerTagList& tags, HostAddress player, std::uint32_t key);
+
+// Overwrites the value of the first tag for `player` and `key`, or appends a new tag when there
+// is none. On allocation failure the list is unchanged and std::bad_alloc propagates.
+void setTag(PlayerTagList& tags, HostAddress player, std::uint32_t key, std::uint32_t value);
+
+// Removes every tag of `player`, whatever its key; the other tags keep their order.
+void removePlayerTags(PlayerTagList& tags, HostAddress player);
+
+// Removes every tag.
+void removeAllTags(PlayerTagList& tags);
+
+} // namespace tarnwick

@@ -1,0 +1,118 @@
+#include "support/Text.h"
+
+#include "support/NumberFormat.h"
+
+#include <cstring>
+#include <limits>
+#include <new>
+#include <utility>
+
+namespace tarnwick {
+
+namespace {
+
+// Length of a NUL-terminated string as a text length; a null address counts as empty, and a
+// string too long for a text is refused as an allocation failure.
+std::uint32_t stringLength(const char* string) {
+    if (string == nullptr) {
+        return 0;
+    }
+    const std::size_t length = std::strlen(string);
+    if (length >= std::numeric_limits<std::uint32_t>::max()) {
+        throw std::bad_alloc();
+    }
+    return static_cast<std::uint32_t>(length);
+}
+
+// Copies `count` bytes; a count of 0 never touches either address.
+void copyBytes(char* target, const char* source, std::uint32_t count) {
+    if (count != 0) {
+        std::memcpy(target, source, count);
+    }
+}
+
+} // namespace
+
+Text::Text(char* characters, std::uint32_t length) : characters_(characters), length_(length) {}
+
+char* Text::joinedBuffer(const char* first, std::uint32_t firstCount, const char* second,
+                         std::uint32_t secondCount) {
+    if (secondCount >= std::numeric_limits<std::uint32_t>::max() - firstCount) {
+        throw std::bad_alloc();
+    }
+    const std::uint32_t length = firstCount + secondCount;
+    char* buffer = new char[static_cast<std::size_t>(length) + 1];
+    copyBytes(buffer, first, firstCount);
+    copyBytes(buffer + firstCount, second, secondCount);
+    buffer[length] = '\0';
+    return buffer;
+}
+
+Text::Text() : Text(joinedBuffer(nullptr, 0, nullptr, 0), 0) {}
+
+Text::Text(const char* string) : characters_(nullptr), length_(stringLength(string)) {
+    characters_ = joinedBuffer(string, length_, nullptr, 0);
+}
+
+Text::Text(std::int32_t value) : Text(formatInteger(static_cast<std::uint32_t>(value), 10, 0, true)) {}
+
+Text::Text(const Text& other)
+    : Text(joinedBuffer(other.characters_, other.length_, nullptr, 0), other.length_) {}
+
+Text::Text(Text&& other) : Text() {
+    std::swap(characters_, other.characters_);
+    std::swap(length_, other.length_);
+}
+
+Text::~Text() { delete[] characters_; }
+
+Text& Text::operator=(const Text& other) {
+    if (this != &other) {
+        char* buffer = joinedBuffer(other.characters_, other.length_, nullptr, 0);
+        delete[] characters_;
+        characters_ = buffer;
+        length_ = other.length_;
+    }
+    return *this;
+}
+
+Text& Text::operator=(Text&& other) noexcept {
+    std::swap(characters_, other.characters_);
+    std::swap(length_, other.length_);
+    return *this;
+}
+
+void Text::append(const char* bytes, std::uint32_t count) {
+    char* buffer = joinedBuffer(characters_, length_, bytes, count);
+    delete[] characters_;
+    characters_ = buffer;
+    length_ += count;
+}
+
+void Text::prepend(const char* bytes, std::uint32_t count) {
+    char* buffer = joinedBuffer(bytes, count, characters_, length_);
+    delete[] characters_;
+    characters_ = buffer;
+    length_ += count;
+}
+
+void Text::assign(const char* bytes, std::uint32_t count) {
+    char* buffer = joinedBuffer(bytes, count, nullptr, 0);
+    delete[] characters_;
+    characters_ = buffer;
+    length_ = count;
+}
+
+Text operator+(const Text& left, const char* right) {
+    const std::uint32_t rightLength = stringLength(right);
+    return Text(Text::joinedBuffer(left.characters_, left.length_, right, rightLength),
+                left.length_ + rightLength);
+}
+
+Text operator+(const char* left, const Text& right) {
+    const std::uint32_t leftLength = stringLength(left);
+    return Text(Text::joinedBuffer(left, leftLength, right.characters_, right.length_),
+                leftLength + right.length_);
+}
+
+} // namespace tarnwick

@@ -1,0 +1,85 @@
+#include "teamlock/TeamLock.h"
+
+#include "host/HostRecords.h"
+#include "plugin/Senders.h"
+#include "support/PlayerTags.h"
+#include "support/Text.h"
+
+#include <memory>
+
+namespace tarnwick {
+
+namespace {
+
+constexpr char AnnouncementOpening[] = "*arena Freq ";
+constexpr char AnnouncementClosing[] = " LOCKED -- No freq-hopping.";
+constexpr char PrivateAnnouncement[] = "*arena Private freq LOCKED -- No freq-hopping.";
+
+// Locks onto `team` afresh: drops every tag, rebuilds the roster and passes, then announces.
+// A lock that cannot be built and announced in full for want of memory is lifted instead.
+void imposeLock(BotInstance& instance, std::uint32_t team) {
+    instance.locked = true;
+    instance.lockedTeam = team;
+    removeAllTags(instance.tags);
+    instance.roster.clear();
+    try {
+        buildRoster(instance);
+        announceLock(instance);
+    } catch (...) {
+        resetLock(instance);
+        throw;
+    }
+}
+
+} // namespace
+
+void resetLock(BotInstance& instance) {
+    instance.locked = false;
+    removeAllTags(instance.tags);
+    instance.roster.clear();
+}
+
+void reevaluateLock(BotInstance& instance, const FlagSurvey& survey) {
+    if (!survey.unanimous) {
+        if (instance.locked) {
+            resetLock(instance);
+        }
+        return;
+    }
+    if (instance.locked && instance.lockedTeam == survey.owner) {
+        return;
+    }
+    imposeLock(instance, survey.owner);
+}
+
+void buildRoster(BotInstance& instance) {
+    walkHostList(instance.playerList, [&instance](HostAddress player) {
+        if (playerShip(player) == SpectatorShip || playerTeam(player) != instance.lockedTeam) {
+            return;
+        }
+        instance.roster.append(std::make_unique<Text>(playerName(player)));
+        setTag(instance.tags, player, TeamPassKey, TeamPassValue);
+    });
+}
+
+void announceLock(BotInstance& instance) {
+    if (instance.lockedTeam >= PrivateTeamFloor) {
+        sendPublic(instance, PrivateAnnouncement);
+        return;
+    }
+    const Text line =
+        AnnouncementOpening + Text(static_cast<std::int32_t>(instance.lockedTeam)) +
+        AnnouncementClosing;
+    sendPublic(instance, line.chars());
+}
+
+void handleArenaEnter(BotInstance& instance) {
+    resetLock(instance);
+    reevaluateLock(instance, surveyFlags(instance, 0));
+}
+
+void handleFlagChange(BotInstance& instance, HostAddress excludedFlag) {
+    reevaluateLock(instance, surveyFlags(instance, excludedFlag));
+}
+
+} // namespace tarnwick
