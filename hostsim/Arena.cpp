@@ -78,4 +78,13 @@ void Arena::removeFlag(const FlagRecord& flag) {
     eraseRecord(flags_, flag);
 }
 
+void Arena::setFlagListed(const FlagRecord& flag, bool listed) {
+    const bool isListed = flagList_.contains(flag.address());
+    if (listed && !isListed) {
+        flagList_.add(flag.address());
+    } else if (!listed && isListed) {
+        flagList_.remove(flag.address());
+    }
+}
+
 } // namespace hostsim

@@ -33,6 +33,9 @@ public:
     FlagRecord& addFlag(std::uint16_t team);
     // Takes a flag out of the list and frees its record.
     void removeFlag(const FlagRecord& flag);
+    // Puts a flag's record on or off the flag list, keeping the record (a carried flag is off
+    // the field but still exists). Putting on a listed flag, or off an unlisted one, does nothing.
+    void setFlagListed(const FlagRecord& flag, bool listed);
 
     const std::vector<std::unique_ptr<PlayerRecord>>& players() const { return players_; }
     const std::vector<std::unique_ptr<FlagRecord>>& flags() const { return flags_; }

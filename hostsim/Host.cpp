@@ -9,9 +9,13 @@ Host* receivingHost = nullptr;
 
 } // namespace
 
-Host::Host(EventFunction talk) : talk_(talk), previous_(receivingHost) { receivingHost = this; }
+Host::Host(EventFunction talk) : talk_(talk), previous_(receivingHost) {
+    receivingHost = this;
+}
 
-Host::~Host() { receivingHost = previous_; }
+Host::~Host() {
+    receivingHost = previous_;
+}
 
 Arena& Host::arena(std::uint32_t handle) {
     std::unique_ptr<Arena>& arena = arenas_[handle];
@@ -27,8 +31,7 @@ void Host::deliver(HostEvent event) {
     }
 }
 
-void Host::init(std::uint32_t handle, std::uint32_t major, std::uint32_t minor,
-                bool withCallback) {
+void Host::init(std::uint32_t handle, std::uint32_t major, std::uint32_t minor, bool withCallback) {
     Arena& bot = arena(handle);
     deliver(makeEvent(handle, CodeInit, versionWord(major, minor),
                       withCallback ? reinterpret_cast<Word>(&Host::receive) : 0,
@@ -44,7 +47,7 @@ void Host::receive(HostEvent* event) {
     for (int index = 0; index < 6; ++index) {
         sent.parameters[index] = event->parameters[index];
     }
-    const Word textAddress = event->code == CodeEcho ? event->parameters[0]
+    const Word textAddress = event->code == CodeEcho  ? event->parameters[0]
                              : event->code == CodeSay ? event->parameters[3]
                                                       : 0;
     if (textAddress != 0) {

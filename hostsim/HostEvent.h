@@ -51,7 +51,7 @@ constexpr std::uint32_t versionWord(std::uint32_t major, std::uint32_t minor) {
 }
 
 // Builds an inbound event from a handle, a code and up to six parameters.
-HostEvent makeEvent(std::uint32_t handle, std::uint32_t code, Word p1 = 0, Word p2 = 0,
-                    Word p3 = 0, Word p4 = 0, Word p5 = 0, Word p6 = 0);
+HostEvent makeEvent(std::uint32_t handle, std::uint32_t code, Word p1 = 0, Word p2 = 0, Word p3 = 0,
+                    Word p4 = 0, Word p5 = 0, Word p6 = 0);
 
 } // namespace hostsim

@@ -17,8 +17,8 @@ Module::Module(const std::string& path) {
         return;
     }
     handle_ = library;
-    talk_ = reinterpret_cast<EventFunction>(
-        reinterpret_cast<void*>(GetProcAddress(library, "talk")));
+    talk_ =
+        reinterpret_cast<EventFunction>(reinterpret_cast<void*>(GetProcAddress(library, "talk")));
     if (talk_ == nullptr) {
         error_ = path + " does not export talk";
         unload();
@@ -59,6 +59,8 @@ void Module::unload() {
 
 #endif
 
-Module::~Module() { unload(); }
+Module::~Module() {
+    unload();
+}
 
 } // namespace hostsim

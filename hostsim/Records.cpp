@@ -24,15 +24,21 @@ std::unique_ptr<unsigned char[]> zeroedBytes(std::size_t size) {
 
 PlayerRecord::PlayerRecord() : bytes_(zeroedBytes(player_layout::size)) {}
 
-void PlayerRecord::setIdent(std::uint16_t ident) { put(bytes_.get(), player_layout::ident, ident); }
+void PlayerRecord::setIdent(std::uint16_t ident) {
+    put(bytes_.get(), player_layout::ident, ident);
+}
 void PlayerRecord::setAccess(std::int32_t access) {
     put(bytes_.get(), player_layout::access, access);
 }
 void PlayerRecord::setFlagCount(std::uint16_t flagCount) {
     put(bytes_.get(), player_layout::flagCount, flagCount);
 }
-void PlayerRecord::setShip(std::uint8_t ship) { put(bytes_.get(), player_layout::ship, ship); }
-void PlayerRecord::setTeam(std::uint16_t team) { put(bytes_.get(), player_layout::team, team); }
+void PlayerRecord::setShip(std::uint8_t ship) {
+    put(bytes_.get(), player_layout::ship, ship);
+}
+void PlayerRecord::setTeam(std::uint16_t team) {
+    put(bytes_.get(), player_layout::team, team);
+}
 
 void PlayerRecord::setName(const std::string& name) {
     const std::size_t length =
@@ -61,8 +67,12 @@ std::uint16_t PlayerRecord::team() const {
     return get<std::uint16_t>(bytes_.get(), player_layout::team);
 }
 
-FlagRecord::FlagRecord() : bytes_(zeroedBytes(flag_layout::size)) { setTeam(0xFFFF); }
-void FlagRecord::setTeam(std::uint16_t team) { put(bytes_.get(), flag_layout::team, team); }
+FlagRecord::FlagRecord() : bytes_(zeroedBytes(flag_layout::size)) {
+    setTeam(0xFFFF);
+}
+void FlagRecord::setTeam(std::uint16_t team) {
+    put(bytes_.get(), flag_layout::team, team);
+}
 std::uint16_t FlagRecord::team() const {
     return get<std::uint16_t>(bytes_.get(), flag_layout::team);
 }
@@ -73,7 +83,11 @@ CommandRecord::CommandRecord(const std::string& word, const std::string& rest)
     put(bytes_.get(), command_layout::rest, reinterpret_cast<Word>(rest_.c_str()));
 }
 
-void CommandRecord::dropWord() { put(bytes_.get(), command_layout::word, Word{0}); }
-void CommandRecord::dropRest() { put(bytes_.get(), command_layout::rest, Word{0}); }
+void CommandRecord::dropWord() {
+    put(bytes_.get(), command_layout::word, Word{0});
+}
+void CommandRecord::dropRest() {
+    put(bytes_.get(), command_layout::rest, Word{0});
+}
 
 } // namespace hostsim
