@@ -173,8 +173,16 @@ int main(int argumentCount, char** arguments) {
     }
     bool passed = true;
     if (check) {
+        // Every file is checked against a freshly loaded module, so no bot's state carries over
+        // from one file to the next and the outcome does not depend on the order of the files.
+        module.unload();
         for (const std::string& file : files) {
-            passed = checkFile(module.talk(), file) && passed;
+            hostsim::Module fresh(modulePath);
+            if (!fresh.loaded()) {
+                std::cerr << "tarnhost: " << fresh.error() << "\n";
+                return 2;
+            }
+            passed = checkFile(fresh.talk(), file) && passed;
         }
     } else if (files.size() == 1) {
         passed = playFile(module.talk(), files[0], effects);
