@@ -12,8 +12,7 @@ namespace {
 
 constexpr char HelpLine[] = "!about (query me about my function)";
 constexpr char PurposeLine[] = "When one team owns all the flags, I disallow freq-hopping.";
-constexpr char VersionLine[] =
-    "[name:tarnwick.dll] [maker:maintainers@tarnwick.example] [build:2]";
+constexpr char VersionLine[] = "[name:tarnwick.dll] [maker:maintainers@tarnwick.example] [build:2]";
 
 // Levels that may ask for help without a topic, and the lowest level told the version.
 constexpr std::uint32_t HighestUntopicalHelpAccess = 1;
@@ -22,6 +21,12 @@ constexpr std::uint32_t LowestVersionAccess = 3;
 // The player's access level read as unsigned, so that negative levels rank above every other.
 std::uint32_t accessRank(HostAddress player) {
     return static_cast<std::uint32_t>(playerAccess(player));
+}
+
+// Whether the command record is present with both its texts; a record missing either is
+// malformed and is not answered at all, whichever text the request would have read.
+bool isWholeCommand(HostAddress command) {
+    return command != 0 && commandWord(command) != nullptr && commandRest(command) != nullptr;
 }
 
 } // namespace
@@ -37,7 +42,8 @@ bool matchesTopic(HostAddress command, const char* literal) {
         return false;
     }
     for (;; ++rest, ++literal) {
-        if (static_cast<unsigned char>(*literal) != toLowerAscii(static_cast<unsigned char>(*rest))) {
+        if (static_cast<unsigned char>(*literal) !=
+            toLowerAscii(static_cast<unsigned char>(*rest))) {
             return false;
         }
         if (*literal == '\0') {
@@ -47,13 +53,10 @@ bool matchesTopic(HostAddress command, const char* literal) {
 }
 
 void handleHelp(BotInstance& instance, HostAddress player, HostAddress command) {
-    if (player == 0 || command == 0) {
+    if (player == 0 || !isWholeCommand(command)) {
         return;
     }
     const char* rest = commandRest(command);
-    if (rest == nullptr) {
-        return;
-    }
     const std::uint32_t rank = accessRank(player);
     if (rest[0] == '\0') {
         if (rank <= HighestUntopicalHelpAccess) {
@@ -67,7 +70,7 @@ void handleHelp(BotInstance& instance, HostAddress player, HostAddress command) 
 }
 
 void handleCommand(BotInstance& instance, HostAddress player, HostAddress command) {
-    if (player == 0 || command == 0) {
+    if (player == 0 || !isWholeCommand(command)) {
         return;
     }
     const std::uint32_t rank = accessRank(player);
