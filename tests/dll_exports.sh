@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Checks built modules and programs at the binary level.
 #   tests/dll_exports.sh MACHINE FILE...      MACHINE is i386 or x86-64
-# For every FILE it fails unless the file is built for MACHINE, and:
+# For every FILE it fails unless the file is built for MACHINE (read from its headers), and:
 #   *.dll  is a 32-bit PE DLL whose export table holds `talk` and nothing else, by name or by
 #          ordinal, and which imports no MinGW runtime DLL;
 #   *.exe  is a 32-bit PE program that imports no MinGW runtime DLL;
@@ -20,23 +20,35 @@ fail() {
     failures=$((failures + 1))
 }
 
-# The `file` description must name the expected machine, and for PE files the 32-bit format.
-check_machine() {
-    local path=$1 machine=$2 description
-    description=$(file -b "$path") || {
-        fail "$path" "file cannot read it"
+# The PE headers must say 32-bit x86 (pei-i386, optional header magic 010b) and, for a .dll,
+# carry the DLL characteristic. Only i386 is ever built for Windows.
+check_pe_header() {
+    local path=$1 machine=$2 headers=$3
+    [[ $machine == i386 ]] || fail "$path" "Windows files are only built for i386, not $machine"
+    grep -q 'file format pei-i386$' <<<"$headers" || fail "$path" "not a pei-i386 file"
+    grep -qE '^Magic[[:space:]]+010b' <<<"$headers" || fail "$path" "not PE32 (optional header magic)"
+    local is_dll=no
+    sed -n '/^Characteristics/,/^$/p' <<<"$headers" | grep -qx $'\tDLL' && is_dll=yes
+    case $path in
+    *.dll) [[ $is_dll == yes ]] || fail "$path" "not marked as a DLL" ;;
+    *.exe) [[ $is_dll == no ]] || fail "$path" "marked as a DLL, not a program" ;;
+    esac
+}
+
+# The ELF header must give the class and machine of MACHINE (ELF32 i386 or ELF64 x86-64).
+check_elf_header() {
+    local path=$1 machine=$2 header class architecture
+    header=$(readelf -h "$path") || {
+        fail "$path" "readelf cannot read it"
         return
     }
+    class=$(sed -n 's/^ *Class: *//p' <<<"$header")
+    architecture=$(sed -n 's/^ *Machine: *//p' <<<"$header")
     case $machine in
-    i386) [[ $description == *"Intel 80386"* ]] || fail "$path" "not i386: $description" ;;
-    x86-64) [[ $description == *"x86-64"* ]] || fail "$path" "not x86-64: $description" ;;
-    *) fail "$path" "unknown machine '$machine'" ;;
-    esac
-    case $path in
-    *.dll) [[ $description == "PE32 executable (DLL)"* ]] || fail "$path" "not a PE32 DLL: $description" ;;
-    *.exe) [[ $description == "PE32 executable"* ]] || fail "$path" "not a PE32 program: $description" ;;
-    *.so) [[ $description == ELF* ]] || fail "$path" "not ELF: $description" ;;
-    esac
+    i386) [[ $class == ELF32 && $architecture == "Intel 80386" ]] ;;
+    x86-64) [[ $class == ELF64 && $architecture == *X86-64 ]] ;;
+    *) false ;;
+    esac || fail "$path" "built as $class $architecture, not $machine"
 }
 
 # Fails for every imported DLL that belongs to the MinGW runtime.
@@ -88,17 +100,20 @@ for path in "$@"; do
         fail "$path" "no such file"
         continue
     fi
-    check_machine "$path" "$machine"
     case $path in
     *.dll | *.exe)
         headers=$("$mingw_objdump" -p "$path") || {
             fail "$path" "$mingw_objdump cannot read it"
             continue
         }
+        check_pe_header "$path" "$machine" "$headers"
         check_pe_imports "$path" "$headers"
         [[ $path == *.dll ]] && check_pe_exports "$path" "$headers"
         ;;
-    *.so) check_elf_exports "$path" ;;
+    *.so)
+        check_elf_header "$path" "$machine"
+        check_elf_exports "$path"
+        ;;
     *) fail "$path" "neither .dll, .exe nor .so" ;;
     esac
 done

@@ -16,20 +16,24 @@ uses_runtime='#include <string>
 extern "C" __declspec(dllexport) void talk(void* e) { static std::string s; s += e ? "x" : "y"; }'
 printf 'EXPORTS\ntalk\nhidden @7 NONAME\n' >ordinal.def
 
-# Each case: name | expected outcome (pass or fail) | machine to check for | source | build.
+# Each case: name | expected verdict | machine to check for | source | build. The verdict is
+# "pass", or "fail: REASON" where REASON must appear in the checker's output, so a bad module
+# rejected for the wrong reason still counts as a wrong judgement.
 # The build command gets the source file as $1 and the output file as $2.
 cases=(
     "sound DLL|pass|i386|$export_talk|$windows_compiler -shared -static \$1 -o \$2.dll"
-    "DLL with a second named export|fail|i386|$export_talk
+    "DLL with a second named export|fail: not just talk|i386|$export_talk
 extern \"C\" __declspec(dllexport) void extra() {}|$windows_compiler -shared -static \$1 -o \$2.dll"
-    "DLL with an export by ordinal only|fail|i386|extern \"C\" void talk(void*) {}
+    "DLL with an export by ordinal only|fail: export address table holds 00000002|i386|extern \"C\" void talk(void*) {}
 extern \"C\" void hidden() {}|$windows_compiler -shared -static \$1 ordinal.def -o \$2.dll"
-    "DLL importing the MinGW C++ runtime|fail|i386|$uses_runtime|$windows_compiler -shared \$1 -o \$2.dll"
+    "DLL importing the MinGW C++ runtime|fail: imports the MinGW runtime DLL libstdc++|i386|$uses_runtime|$windows_compiler -shared \$1 -o \$2.dll"
+    "program named like a DLL|fail: not marked as a DLL|i386|$export_talk
+int main() {}|$windows_compiler -static \$1 -o \$2.dll"
     "sound 64-bit module|pass|x86-64|$elf_talk|g++ -shared -fPIC -fvisibility=hidden \$1 -o \$2.so"
-    "module defining a second symbol|fail|x86-64|$elf_talk
+    "module defining a second symbol|fail: not just the function talk|x86-64|$elf_talk
 extern \"C\" __attribute__((visibility(\"default\"))) int extra;
 int extra = 1;|g++ -shared -fPIC -fvisibility=hidden \$1 -o \$2.so"
-    "64-bit module checked as i386|fail|i386|$elf_talk|g++ -shared -fPIC -fvisibility=hidden \$1 -o \$2.so"
+    "64-bit module checked as i386|fail: built as ELF64|i386|$elf_talk|g++ -shared -fPIC -fvisibility=hidden \$1 -o \$2.so"
     "sound 32-bit module|pass|i386|$elf_talk|g++ -m32 -shared -fPIC -fvisibility=hidden \$1 -o \$2.so"
 )
 
@@ -48,7 +52,9 @@ for entry in "${cases[@]}"; do
     fi
     output=$(ls "case$number".dll "case$number".so 2>/dev/null)
     if "$checker" "$machine" "$output" >>"case$number.log" 2>&1; then outcome=pass; else outcome=fail; fi
-    if [[ $outcome == "$expected" ]]; then
+    reason=""
+    [[ $expected == "fail: "* ]] && reason=${expected#"fail: "}
+    if [[ $outcome == "${expected%%:*}" ]] && { [[ -z $reason ]] || grep -qF "$reason" "case$number.log"; }; then
         echo "ok    $name: checker says $outcome"
     else
         echo "WRONG $name: checker says $outcome, expected $expected"
