@@ -1,0 +1,175 @@
+#include "AllocationFailure.h"
+#include "ListInvariants.h"
+#include "PluginHarness.h"
+
+#include "plugin/InstanceRegistry.h"
+#include "support/PlayerTags.h"
+#include "support/Text.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <new>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace {
+
+using harness::FailingAllocation;
+
+// The host's recording callback, with its own allocations kept out of the failure count.
+void receiveUncounted(hostsim::HostEvent* event) {
+    harness::AllocationFailurePause pause;
+    hostsim::Host::receive(event);
+}
+
+// Runs `operation` with its `ordinal`-th allocation failing; true when that failure struck,
+// which the operation must have reported by throwing std::bad_alloc.
+bool failsAt(std::size_t ordinal, const std::function<void()>& operation) {
+    bool threw = false;
+    bool struck = false;
+    {
+        FailingAllocation failure(ordinal);
+        try {
+            operation();
+        } catch (const std::bad_alloc&) {
+            threw = true;
+        }
+        struck = failure.struck();
+    }
+    EXPECT_EQ(threw, struck) << "allocation " << ordinal;
+    return struck;
+}
+
+TEST(AllocationFailure, SetTagThatCannotAllocateLeavesTheListWholeAndUnchanged) {
+    constexpr tarnwick::HostAddress Ann = 0x10, Bob = 0x20, Cy = 0x30;
+    std::size_t failures = 0;
+    for (std::size_t ordinal = 1;; ++ordinal) {
+        tarnwick::PlayerTagList tags;
+        tarnwick::setTag(tags, Ann, 0, 1);
+        tarnwick::setTag(tags, Bob, 0, 1);
+        const bool struck = failsAt(ordinal, [&] { tarnwick::setTag(tags, Cy, 0, 1); });
+        EXPECT_TRUE(harness::isWholeList(tags));
+        if (!struck) {
+            EXPECT_EQ(tarnwick::getTag(tags, Cy, 0), 1u);
+            break;
+        }
+        ++failures;
+        EXPECT_EQ(tags.count(), 2u);
+        EXPECT_EQ(tags.head()->item->player, Ann);
+        EXPECT_EQ(tags.tail()->item->player, Bob);
+        EXPECT_EQ(tarnwick::getTag(tags, Cy, 0), 0u);
+    }
+    EXPECT_GE(failures, 2u) << "both the tag and its node were made to fail";
+}
+
+TEST(AllocationFailure, TextOperationThatCannotAllocateLeavesTheValueAsItWas) {
+    using tarnwick::Text;
+    const std::pair<const char*, std::function<void(Text&)>> operations[] = {
+        {"append", [](Text& text) { text.append("def", 3); }},
+        {"prepend", [](Text& text) { text.prepend("def", 3); }},
+        {"append own characters", [](Text& text) { text.append(text.chars(), text.length()); }},
+        {"assign", [](Text& text) { text.assign("0000", 4); }},
+        {"copy assignment", [](Text& text) { text = Text("longer text"); }},
+        {"copy construction", [](Text& text) { Text copy(text); }},
+        {"move construction", [](Text& text) { Text moved(std::move(text)); }},
+        {"text + string", [](Text& text) { Text joined = text + "def"; }},
+        {"string + text", [](Text& text) { Text joined = "def" + text; }},
+        {"integer construction", [](Text&) { Text number(-2147483647 - 1); }},
+    };
+    for (const auto& [name, operation] : operations) {
+        SCOPED_TRACE(name);
+        for (std::size_t ordinal = 1;; ++ordinal) {
+            Text text("abc");
+            const char* buffer = text.chars();
+            if (!failsAt(ordinal, [&] { operation(text); })) {
+                EXPECT_GT(ordinal, 1u) << "the operation allocates";
+                break;
+            }
+            EXPECT_EQ(text.chars(), buffer);
+            EXPECT_EQ(std::string(text.chars(), text.length() + 1), std::string("abc", 4));
+        }
+    }
+}
+
+class AllocationFailurePluginTest : public harness::PluginTest {
+protected:
+    // The init that connects `Handle` with the uncounted recording callback.
+    hostsim::HostEvent uncountedInit() {
+        return hostsim::makeEvent(Handle, hostsim::CodeInit, hostsim::versionWord(6, 5),
+                                  reinterpret_cast<hostsim::Word>(&receiveUncounted),
+                                  arena().playerList().headAddress(),
+                                  arena().flagList().headAddress());
+    }
+    void connectUncounted() {
+        host.deliver(uncountedInit());
+        host.clearSent();
+    }
+    // Delivers one event with its `ordinal`-th allocation failing; true when the failure struck.
+    bool deliverFailingAt(std::size_t ordinal, std::uint32_t code) {
+        FailingAllocation failure(ordinal);
+        deliver(code);
+        return failure.struck();
+    }
+};
+
+TEST_F(AllocationFailurePluginTest, LockThatCannotBeBuiltIsLiftedAndNotAnnounced) {
+    const std::pair<int, std::uint16_t> cases[] = {{-1, 3}, {5, 3}, {3, 150}};
+    for (const auto& [lockedBefore, team] : cases) {
+        SCOPED_TRACE("from " + std::to_string(lockedBefore) + " to " + std::to_string(team));
+        for (std::size_t ordinal = 1;; ++ordinal) {
+            SCOPED_TRACE(ordinal);
+            restart();
+            while (!arena().players().empty()) {
+                arena().removePlayer(*arena().players().front());
+            }
+            hostsim::FlagRecord& flag =
+                arena().flags().empty() ? arena().addFlag(0) : *arena().flags().front();
+            arena().addPlayer("Ann", 1, team, 1);
+            arena().addPlayer("Bob", 2, team, 2);
+            arena().addPlayer("Cy", 3, 5, 2);
+            connectUncounted();
+            if (lockedBefore >= 0) {
+                flag.setTeam(static_cast<std::uint16_t>(lockedBefore));
+                deliver(hostsim::CodeFlagDrop);
+                host.clearSent();
+            }
+            flag.setTeam(team);
+            const bool struck = deliverFailingAt(ordinal, hostsim::CodeFlagDrop);
+            EXPECT_TRUE(harness::isWholeList(bot().roster));
+            EXPECT_TRUE(harness::isWholeList(bot().tags));
+            if (!struck) {
+                EXPECT_TRUE(bot().locked);
+                EXPECT_EQ(bot().roster.count(), 2u);
+                EXPECT_EQ(publicTexts().size(), 1u);
+                EXPECT_GT(ordinal, 4u) << "names, tags and the line all allocate";
+                break;
+            }
+            EXPECT_FALSE(bot().locked);
+            EXPECT_EQ(bot().roster.count(), 0u);
+            EXPECT_EQ(bot().tags.count(), 0u);
+            EXPECT_TRUE(host.sent().empty());
+        }
+    }
+}
+
+TEST_F(AllocationFailurePluginTest, InstanceThatCannotBeCreatedDropsTheEventAndIsMadeLater) {
+    const hostsim::HostEvent init = uncountedInit();
+    for (std::size_t ordinal = 1;; ++ordinal) {
+        restart();
+        FailingAllocation failure(ordinal);
+        host.deliver(init);
+        if (!failure.struck()) {
+            EXPECT_EQ(tarnwick::registeredInstances().count(), 1u);
+            break;
+        }
+        EXPECT_EQ(tarnwick::registeredInstances().count(), 0u);
+        EXPECT_TRUE(harness::isWholeList(tarnwick::registeredInstances()));
+    }
+    restart();
+    connectUncounted();
+    EXPECT_NE(harness::botFor(Handle), nullptr);
+}
+
+} // namespace
