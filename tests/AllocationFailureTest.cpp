@@ -19,9 +19,9 @@ namespace {
 using harness::FailingAllocation;
 
 // The host's recording callback, with its own allocations kept out of the failure count.
-void receiveUncounted(hostsim::HostEvent* event) {
+void receiveUncounted(tarnwick::BotEvent* event) {
     harness::AllocationFailurePause pause;
-    hostsim::Host::receive(event);
+    harness::receiveFromCore(event);
 }
 
 // Runs `operation` with its `ordinal`-th allocation failing; true when that failure struck,
@@ -78,8 +78,9 @@ TEST(AllocationFailure, TextOperationThatCannotAllocateLeavesTheValueAsItWas) {
         {"string + text", [](Text& text) { Text joined = "def" + text; }},
         {"integer construction", [](Text&) { Text number(-2147483647 - 1); }},
     };
-    for (const auto& [name, operation] : operations) {
-        SCOPED_TRACE(name);
+    for (const auto& entry : operations) {
+        SCOPED_TRACE(entry.first);
+        const std::function<void(Text&)>& operation = entry.second;
         for (std::size_t ordinal = 1;; ++ordinal) {
             Text text("abc");
             const char* buffer = text.chars();

@@ -16,10 +16,6 @@ constexpr char OutOfDate[] = "DLL plugin cannot connect.  This plugin is out of 
 constexpr char RequiresLatest[] =
     "DLL plugin cannot connect.  This plugin requires the latest version of Corvane.";
 
-hostsim::Word hostCallbackWord() {
-    return reinterpret_cast<hostsim::Word>(&hostsim::Host::receive);
-}
-
 class DispatchTest : public PluginTest {
 protected:
     // An init for `Handle` with the given version, callback and list heads.
@@ -54,10 +50,11 @@ TEST_F(DispatchTest, HandshakeConnectsOnlyMajorSixWithMinorFiveOrMore) {
     for (const Case& row : cases) {
         SCOPED_TRACE(std::to_string(row.major) + "." + std::to_string(row.minor));
         restart();
-        host.init(Handle, row.major, row.minor);
+        init(Handle, row.major, row.minor);
         EXPECT_EQ(sentTexts(), std::vector<std::string>{row.echo});
         EXPECT_EQ(bot().disabled, row.disabled);
-        EXPECT_EQ(bot().hostCallback, reinterpret_cast<tarnwick::HostCallback>(hostCallbackWord()))
+        EXPECT_EQ(bot().hostCallback,
+                  reinterpret_cast<tarnwick::HostCallback>(harness::coreCallbackWord()))
             << "the callback is stored whatever the outcome";
         EXPECT_EQ(bot().playerList, arena().playerList().headAddress());
         EXPECT_EQ(bot().flagList, arena().flagList().headAddress());
@@ -68,7 +65,7 @@ TEST_F(DispatchTest, DisabledInstanceIgnoresEverythingIncludingAGoodInit) {
     hostsim::PlayerRecord& player = arena().addPlayer("Ace", 1, 3, 1);
     player.setAccess(0);
     arena().addFlag(3);
-    host.init(Handle, 6, 4);
+    init(Handle, 6, 4);
     host.clearSent();
     hostsim::CommandRecord about("about", "");
     const hostsim::HostEvent ignored[] = {
@@ -91,18 +88,18 @@ TEST_F(DispatchTest, DisabledInstanceIgnoresEverythingIncludingAGoodInit) {
 TEST_F(DispatchTest, InitWithoutCallbackRoutesButCannotSendUntilALaterInit) {
     arena().addPlayer("Ace", 1, 3, 1);
     arena().addFlag(3);
-    host.init(Handle, 6, 5, false);
+    init(Handle, 6, 5, false);
     deliver(hostsim::CodeFlagDrop);
     EXPECT_TRUE(host.sent().empty());
     EXPECT_FALSE(bot().disabled);
     EXPECT_TRUE(bot().locked) << "events are still routed";
-    host.init(Handle);
+    init(Handle);
     EXPECT_EQ(sentTexts(), std::vector<std::string>{Connected});
     EXPECT_TRUE(bot().locked) << "an accepted init leaves the lock as it was";
 }
 
 TEST_F(DispatchTest, HandleZeroRefusedSilentlyIsStillDisabled) {
-    host.init(0, 5, 0);
+    init(0, 5, 0);
     EXPECT_TRUE(host.sent().empty());
     EXPECT_TRUE(bot(0).disabled);
 }
@@ -165,7 +162,7 @@ TEST_F(DispatchTest, FlagAndArenaEventsBeforeInitReadNoListAndSendNothing) {
 TEST_F(DispatchTest, InitWithoutListHeadsTreatsBothListsAsEmpty) {
     arena().addPlayer("Ace", 1, 3, 1).setFlagCount(1);
     arena().addFlag(3);
-    initWith(versionWord(6, 5), hostCallbackWord(), 0, 0);
+    initWith(versionWord(6, 5), harness::coreCallbackWord(), 0, 0);
     host.clearSent();
     deliver(hostsim::CodeArenaEnter);
     deliver(hostsim::CodeFlagDrop);

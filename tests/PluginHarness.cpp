@@ -18,6 +18,14 @@ void talkFromHost(hostsim::HostEvent* event) {
     tarnwick::talk(reinterpret_cast<const tarnwick::BotEvent*>(event));
 }
 
+void receiveFromCore(tarnwick::BotEvent* event) {
+    hostsim::Host::receive(reinterpret_cast<hostsim::HostEvent*>(event));
+}
+
+hostsim::Word coreCallbackWord() {
+    return reinterpret_cast<hostsim::Word>(&receiveFromCore);
+}
+
 tarnwick::BotInstance* botFor(std::uint32_t handle) {
     return tarnwick::findInstance(handle);
 }
@@ -79,8 +87,16 @@ tarnwick::BotInstance& PluginTest::bot(std::uint32_t handle) {
     return *found;
 }
 
+void PluginTest::init(std::uint32_t handle, std::uint32_t major, std::uint32_t minor,
+                      bool withCallback) {
+    hostsim::Arena& bot = arena(handle);
+    host.deliver(hostsim::makeEvent(handle, hostsim::CodeInit, hostsim::versionWord(major, minor),
+                                    withCallback ? coreCallbackWord() : 0,
+                                    bot.playerList().headAddress(), bot.flagList().headAddress()));
+}
+
 void PluginTest::connect(std::uint32_t handle) {
-    host.init(handle);
+    init(handle);
     host.clearSent();
 }
 

@@ -15,6 +15,13 @@ namespace harness {
 // Hands an event laid out by the host to the core's `talk`, as the module's export does.
 void talkFromHost(hostsim::HostEvent* event);
 
+// The host callback as the core calls it: hands the event on to the recording host. Its own
+// signature keeps the call free of a function-type mismatch inside one process.
+void receiveFromCore(tarnwick::BotEvent* event);
+
+// The address of `receiveFromCore`, as `EventInit` carries it.
+hostsim::Word coreCallbackWord();
+
 // The instance registered for `handle`, or null.
 tarnwick::BotInstance* botFor(std::uint32_t handle);
 
@@ -42,6 +49,10 @@ protected:
     hostsim::Arena& arena(std::uint32_t handle = Handle) { return host.arena(handle); }
     // The instance for `handle`; fails the test when there is none.
     tarnwick::BotInstance& bot(std::uint32_t handle = Handle);
+    // Delivers `EventInit` for `handle` with version major.minor, the recording callback (or
+    // none) and the heads of that bot's lists.
+    void init(std::uint32_t handle, std::uint32_t major = 6, std::uint32_t minor = 5,
+              bool withCallback = true);
     // Connects `handle` with version 6.5 and forgets the connection echo.
     void connect(std::uint32_t handle = Handle);
     // Delivers one event to `Handle`.

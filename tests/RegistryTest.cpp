@@ -53,7 +53,7 @@ TEST_F(RegistryTest, AnyCodeMayCreateTheInstanceAndALaterInitConnectsIt) {
         deliver(firstCode);
         EXPECT_NE(harness::botFor(Handle), nullptr);
         EXPECT_TRUE(host.sent().empty());
-        host.init(Handle);
+        init(Handle);
         EXPECT_EQ(sentTexts(), std::vector<std::string>{"DLL plugin connected."});
         EXPECT_EQ(tarnwick::registeredInstances().count(), 1u);
     }
@@ -64,7 +64,7 @@ TEST_F(RegistryTest, HandleZeroIsRegisteredButNeverSends) {
     hostsim::PlayerRecord& member = arena0.addPlayer("Ace", 1, 3, 0);
     member.setAccess(5);
     arena0.addFlag(3);
-    host.init(0);
+    init(0);
     host.deliver(makeEvent(0, hostsim::CodeFlagDrop));
     hostsim::CommandRecord about("version", "");
     host.deliver(makeEvent(0, hostsim::CodeCommand, member.address(), about.address()));
@@ -96,7 +96,7 @@ TEST_F(RegistryTest, DestroyAllInstancesEmptiesTheRegistryWithoutSending) {
     for (std::uint32_t handle : {1u, 2u, 3u}) {
         arena(handle).addPlayer("Ace", 1, 3, 0);
         arena(handle).addFlag(3);
-        host.init(handle);
+        init(handle);
         host.deliver(makeEvent(handle, hostsim::CodeFlagDrop));
         EXPECT_EQ(bot(handle).tags.count(), 1u);
     }
