@@ -1,0 +1,282 @@
+#include "OutboundLines.h"
+
+#include "plugin/InstanceRegistry.h"
+#include "support/PlayerTags.h"
+
+#include <cstring>
+
+namespace reliability {
+
+namespace {
+
+struct FixedLine {
+    const char* text;
+    LineForm form;
+};
+
+const FixedLine FixedLines[] = {
+    {"DLL plugin connected.", LineForm::Connected},
+    {"DLL plugin cannot connect.  This plugin is out of date.", LineForm::OutOfDate},
+    {"DLL plugin cannot connect.  This plugin requires the latest version of Corvane.",
+     LineForm::RequiresLatest},
+    {"DLL plugin disconnected.", LineForm::Disconnected},
+    {"*arena Private freq LOCKED -- No freq-hopping.", LineForm::PrivateAnnouncement},
+    {"!about (query me about my function)", LineForm::Help},
+    {"When one team owns all the flags, I disallow freq-hopping.", LineForm::Purpose},
+    {"[name:tarnwick.dll] [maker:maintainers@tarnwick.example] [build:2]", LineForm::Version},
+};
+
+struct NumberedLine {
+    const char* opening;
+    const char* closing;
+    LineForm form;
+};
+
+const NumberedLine NumberedLines[] = {
+    {"*arena Freq ", " LOCKED -- No freq-hopping.", LineForm::Announcement},
+    {"*setfreq ", "", LineForm::SetTeam},
+    {"Welcome back. You may still enter team ", "", LineForm::WelcomeBack},
+    {"Team ", " is locked to prevent freq-hopping", LineForm::TeamLocked},
+};
+
+constexpr std::uint32_t LargestTeamNumber = 0xFFFF;
+
+// Reads `digits` as a plain decimal team number; false unless it is one.
+bool readTeamNumber(const std::string& digits, std::uint32_t& number) {
+    if (digits.empty() || digits.size() > 5 || (digits.size() > 1 && digits[0] == '0')) {
+        return false;
+    }
+    number = 0;
+    for (char digit : digits) {
+        if (digit < '0' || digit > '9') {
+            return false;
+        }
+        number = number * 10 + static_cast<std::uint32_t>(digit - '0');
+    }
+    return number <= LargestTeamNumber;
+}
+
+bool startsWith(const std::string& text, const char* prefix) {
+    return text.compare(0, std::strlen(prefix), prefix) == 0;
+}
+
+bool endsWith(const std::string& text, const char* suffix) {
+    const std::size_t length = std::strlen(suffix);
+    return text.size() >= length && text.compare(text.size() - length, length, suffix) == 0;
+}
+
+// Low 32 bits of a parameter word.
+std::uint32_t low32(hostsim::Word word) {
+    return static_cast<std::uint32_t>(word);
+}
+
+// The console reply the handshake owes the host version word: connected for 6.5 and above in 6.x.
+LineForm handshakeReply(std::uint32_t version) {
+    const std::uint32_t major = version >> 16;
+    const std::uint32_t minor = version & 0xFFFFu;
+    if (major > 6) {
+        return LineForm::OutOfDate;
+    }
+    return major < 6 || minor < 5 ? LineForm::RequiresLatest : LineForm::Connected;
+}
+
+// The rest text lowered in 'A' to 'Z' only.
+std::string lowerAscii(std::string text) {
+    for (char& character : text) {
+        if (character >= 'A' && character <= 'Z') {
+            character = static_cast<char>(character + 32);
+        }
+    }
+    return text;
+}
+
+// The one reply form a command or help request may get, or Unknown when it gets none.
+LineForm expectedReply(const Delivery& delivery) {
+    const auto rank = static_cast<std::uint32_t>(delivery.playerAccess);
+    if (!delivery.hasPlayer || rank > 12) {
+        return LineForm::Unknown;
+    }
+    if (delivery.event.code == hostsim::CodeCommand) {
+        if (delivery.hasWord && delivery.word == "version" && rank >= 3) {
+            return LineForm::Version;
+        }
+        return delivery.hasWord && delivery.word == "about" ? LineForm::Purpose : LineForm::Unknown;
+    }
+    if (!delivery.hasRest) {
+        return LineForm::Unknown;
+    }
+    if (delivery.rest.empty()) {
+        return rank <= 1 ? LineForm::Help : LineForm::Unknown;
+    }
+    return lowerAscii(delivery.rest) == "about" ? LineForm::Help : LineForm::Unknown;
+}
+
+// Empty when a private line fits the inbound event and the instance's lock state.
+std::string findPrivateLineBreach(const Delivery& delivery, const ClassifiedLine& line,
+                                  const tarnwick::BotInstance& instance) {
+    const std::uint32_t code = delivery.event.code;
+    if (code == hostsim::CodeCommand || code == hostsim::CodeHelp) {
+        return line.form == expectedReply(delivery) ? "" : "a reply the request does not get";
+    }
+    if (code == hostsim::CodePlayerEntering) {
+        if (!instance.locked || line.number != instance.lockedTeam) {
+            return "an arrival line that does not name the locked team";
+        }
+        if (line.form == LineForm::WelcomeBack) {
+            const bool holdsPass = tarnwick::getTag(instance.tags, delivery.event.parameters[0],
+                                                    tarnwick::TeamPassKey) != 0;
+            return holdsPass ? "" : "welcomed back without a pass";
+        }
+        return line.form == LineForm::TeamLocked ? "" : "not an arrival line";
+    }
+    if (code == hostsim::CodePlayerChange) {
+        if (line.form != LineForm::SetTeam || !instance.locked) {
+            return "not a send-back under a lock";
+        }
+        const std::uint32_t previousTeam = low32(delivery.event.parameters[1]) & 0xFFFFu;
+        const std::uint32_t previousShip = low32(delivery.event.parameters[2]) & 0xFFFFu;
+        const std::uint32_t returnTeam =
+            previousShip == 8 ? (instance.lockedTeam == 0 ? 1u : 0u) : previousTeam;
+        return line.number == returnTeam ? "" : "sent back to the wrong team";
+    }
+    return "a private line for an event that sends none";
+}
+
+// Empty when the line fits the inbound event, its mode and the instance.
+std::string findLineBreach(const Delivery& delivery, const hostsim::SentEvent& sent,
+                           const tarnwick::BotInstance& instance) {
+    const ClassifiedLine line = classifyLine(sent.text);
+    if (line.form == LineForm::Unknown) {
+        return "a line of no known form";
+    }
+    const std::uint32_t code = delivery.event.code;
+    if (sent.code == hostsim::CodeEcho) {
+        for (int word = 1; word < 6; ++word) {
+            if (sent.parameters[word] != 0) {
+                return "an echo with a non-zero unused word";
+            }
+        }
+        if (code == hostsim::CodeInit) {
+            return line.form == handshakeReply(low32(delivery.event.parameters[0]))
+                       ? ""
+                       : "the wrong handshake reply";
+        }
+        return code == hostsim::CodeTerm && line.form == LineForm::Disconnected
+                   ? ""
+                   : "a console line for an event that sends none";
+    }
+    if (sent.code != hostsim::CodeSay) {
+        return "an outbound event of unknown code " + std::to_string(sent.code);
+    }
+    if (sent.parameters[1] != 0 || sent.parameters[4] != 0 || sent.parameters[5] != 0) {
+        return "a say with a non-zero sound or unused word";
+    }
+    if (sent.parameters[0] == hostsim::ModePublic) {
+        if (sent.parameters[2] != 0) {
+            return "a public line with a target";
+        }
+        if (code != hostsim::CodeArenaEnter && code != hostsim::CodeFlagGrab &&
+            code != hostsim::CodeFlagDrop) {
+            return "an announcement for an event that makes no lock";
+        }
+        if (!instance.locked) {
+            return "an announcement without a lock";
+        }
+        if (line.form == LineForm::Announcement) {
+            return line.number == instance.lockedTeam && line.number < 100
+                       ? ""
+                       : "an announcement of the wrong team";
+        }
+        return line.form == LineForm::PrivateAnnouncement && instance.lockedTeam >= 100
+                   ? ""
+                   : "not an announcement";
+    }
+    if (sent.parameters[0] != hostsim::ModePrivate) {
+        return "a say in unknown mode " + std::to_string(sent.parameters[0]);
+    }
+    if (!delivery.hasPlayer || sent.parameters[2] != delivery.playerIdent) {
+        return "a private line to somebody else than the event's player";
+    }
+    return findPrivateLineBreach(delivery, line, instance);
+}
+
+} // namespace
+
+ClassifiedLine classifyLine(const std::string& text) {
+    for (const FixedLine& fixed : FixedLines) {
+        if (text == fixed.text) {
+            return {fixed.form, 0};
+        }
+    }
+    for (const NumberedLine& numbered : NumberedLines) {
+        const std::size_t openingLength = std::strlen(numbered.opening);
+        const std::size_t closingLength = std::strlen(numbered.closing);
+        if (text.size() <= openingLength + closingLength || !startsWith(text, numbered.opening) ||
+            !endsWith(text, numbered.closing)) {
+            continue;
+        }
+        std::uint32_t number = 0;
+        const std::string digits =
+            text.substr(openingLength, text.size() - openingLength - closingLength);
+        if (readTeamNumber(digits, number)) {
+            return {numbered.form, number};
+        }
+    }
+    return {LineForm::Unknown, 0};
+}
+
+Delivery describeDelivery(const hostsim::HostEvent& event) {
+    Delivery delivery;
+    delivery.event = event;
+    const std::uint32_t code = event.code;
+    const bool carriesPlayer = code == hostsim::CodePlayerEntering ||
+                               code == hostsim::CodePlayerChange || code == hostsim::CodeCommand ||
+                               code == hostsim::CodeHelp;
+    if (carriesPlayer && event.parameters[0] != 0) {
+        const auto* player = reinterpret_cast<const unsigned char*>(event.parameters[0]);
+        std::uint16_t ident = 0;
+        std::memcpy(&ident, player, sizeof ident);
+        std::memcpy(&delivery.playerAccess, player + 4, sizeof delivery.playerAccess);
+        delivery.hasPlayer = true;
+        delivery.playerIdent = ident;
+    }
+    const bool carriesCommand = code == hostsim::CodeCommand || code == hostsim::CodeHelp;
+    if (carriesCommand && event.parameters[1] != 0) {
+        const auto* command = reinterpret_cast<const unsigned char*>(event.parameters[1]);
+        hostsim::Word word = 0;
+        hostsim::Word rest = 0;
+        std::memcpy(&word, command + 16, sizeof word);
+        std::memcpy(&rest, command + 16 + sizeof word, sizeof rest);
+        delivery.hasWord = word != 0;
+        delivery.hasRest = rest != 0;
+        if (delivery.hasWord) {
+            delivery.word = reinterpret_cast<const char*>(word);
+        }
+        if (delivery.hasRest) {
+            delivery.rest = reinterpret_cast<const char*>(rest);
+        }
+    }
+    return delivery;
+}
+
+std::string findOutboundBreach(Delivery& delivery, const hostsim::SentEvent& sent) {
+    ++delivery.linesSent;
+    if (delivery.linesSent > 1) {
+        return "a second line for one inbound event";
+    }
+    if (sent.handle == 0 || sent.handle != delivery.event.handle) {
+        return "a line stamped with handle " + std::to_string(sent.handle) + " for handle " +
+               std::to_string(delivery.event.handle);
+    }
+    const tarnwick::BotInstance* instance = tarnwick::findInstance(sent.handle);
+    if (instance == nullptr) {
+        return "a line from a handle without an instance";
+    }
+    if (instance->disabled) {
+        return "a line from a disabled instance";
+    }
+    const std::string breach = findLineBreach(delivery, sent, *instance);
+    return breach.empty() ? "" : breach + ": \"" + sent.text + "\"";
+}
+
+} // namespace reliability
