@@ -8,21 +8,33 @@
 #include <cstdint>
 #include <deque>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
 namespace tarnhost {
 
-// What one scenario line did: the lines to show, in order.
+// What one scenario line did.
 struct LineResult {
-    // Whether the line delivered anything or changed the arena (false for blanks and comments).
+    // Whether the line delivered anything or changed the arena (false for blanks, comments,
+    // `help` and `state`).
     bool acted = false;
+    // Whether an event reached the plug-in, so that silence from it means something.
+    bool delivered = false;
+    // The line's effect in words ("Ace grabs flag north"); empty when it did nothing.
+    std::string action;
+    // The lines sent and the server's effects in the short form expected-output lines use
+    // ("to Cid: *setfreq 2").
     std::vector<std::string> output;
+    // The same lines told for a reader ("plug-in -> Cid, privately: ..."), with a line for
+    // each event the server's effects delivered ("host -> plug-in: Cid changes to team 2").
+    std::vector<std::string> story;
 };
 
 class ScenarioSession {
 public:
-    // A session that delivers events to `talk`, starting on bot 1 with server effects off.
+    // A session that delivers events to `talk`, starting on bot 1 with server effects off and
+    // no handshake delivered.
     explicit ScenarioSession(hostsim::EventFunction talk);
 
     // Carries out one line. A line that cannot be carried out throws ScenarioError and leaves
@@ -33,10 +45,18 @@ public:
     void setServerEffects(bool on) { serverEffects_ = on; }
     bool serverEffects() const { return serverEffects_; }
 
+    // Whether a bot gets its handshake (`init`) delivered the first time a line selects it.
+    void setAutomaticInit(bool on) { automaticInit_ = on; }
+
     // The bot that setup and event lines act on.
     std::uint32_t currentBot() const { return currentBot_; }
 
-    // A description of every bot's arena, one line per bot, player and flag.
+    // Delivers the default handshake to the current bot if it never had one; returns what the
+    // plug-in answered (empty when it had one already).
+    LineResult initialiseCurrentBot();
+
+    // A description of every bot's arena as the host sees it: one header per bot, then one line
+    // per player and per flag.
     std::vector<std::string> describeState();
 
     // The help text of the language, one line per command.
@@ -45,12 +65,23 @@ public:
     // Whether `line` states an expected output line, and the expected line itself.
     static bool isExpectation(const std::string& line, std::string& expected);
 
+    // Whether `line` is a comment line, and its text without the '#' and one blank.
+    static bool isCommentLine(const std::string& line, std::string& text);
+
 private:
     struct BotFlags {
-        // Flag names in order of creation, with their records' owner (empty for the field).
+        // Flag records by name, the names in order of creation, and the carrier of each
+        // carried flag (a carried flag is off the host's flag list).
         std::map<std::string, hostsim::FlagRecord*> byName;
         std::vector<std::string> order;
         std::map<std::string, std::string> carrier;
+    };
+
+    // What the host has heard from the plug-in about one bot.
+    struct BotStatus {
+        bool handshakeDelivered = false;
+        std::string handshakeAnswer;
+        std::string lastAnnouncement;
     };
 
     using Words = std::vector<std::string>;
@@ -59,24 +90,42 @@ private:
     BotFlags& flags() { return flags_[currentBot_]; }
     hostsim::PlayerRecord& player(const std::string& name);
     hostsim::FlagRecord& flag(const std::string& name);
+    std::string botPrefix(std::uint32_t handle) const;
+    std::string knownPlayers();
 
     // Delivers an event and collects every line the plug-in sends because of it, then carries
     // out the server effects those lines asked for, each delivered after the callback returned.
-    void deliver(const hostsim::HostEvent& event, std::vector<std::string>& output);
-    std::string describe(const hostsim::SentEvent& sent);
+    void deliver(const hostsim::HostEvent& event, LineResult& result);
+    void record(const hostsim::SentEvent& sent);
+    void carryOutEffects(LineResult& result);
+    void say(LineResult& result, std::uint32_t handle, const std::string& shortForm,
+             const std::string& told);
 
     void definePlayer(const Words& words, bool arrives, LineResult& result);
-    void setPlayer(const Words& words, std::size_t first, hostsim::PlayerRecord& record,
-                   std::uint16_t& team, std::uint8_t& ship);
+    void setPlayer(const Words& words, LineResult& result);
+    void removePlayer(const Words& words, LineResult& result);
+    void changePlayer(const Words& words, LineResult& result);
+    void addFlag(const Words& words, LineResult& result);
+    void removeFlag(const Words& words, LineResult& result);
+    void grabFlag(const Words& words, LineResult& result);
+    void dropFlags(const Words& words, LineResult& result);
+    void initialise(const Words& words, LineResult& result);
+    void selectBot(const Words& words, LineResult& result);
+    void askPlugin(const Words& words, LineResult& result);
+    void deliverRawEvent(const Words& words, LineResult& result);
     void carryOut(const Words& words, LineResult& result);
     hostsim::Word parameter(const std::string& word);
+    void releaseCarriedFlags(const std::string& carrierName, std::uint16_t team);
+    void expectFreeIdent(std::uint16_t ident, const hostsim::PlayerRecord* except);
 
     hostsim::Host host_;
     std::uint32_t currentBot_ = 1;
     bool serverEffects_ = false;
+    bool automaticInit_ = false;
     std::map<std::uint32_t, BotFlags> flags_;
+    std::map<std::uint32_t, BotStatus> status_;
     std::deque<hostsim::SentEvent> pendingEffects_;
-    std::vector<std::string>* collecting_ = nullptr;
+    LineResult* collecting_ = nullptr;
     std::vector<std::unique_ptr<hostsim::CommandRecord>> commands_;
 };
 

@@ -1,11 +1,19 @@
 // tarnhost: plays scenarios against the plug-in module, or lets a person type them.
+#include "Interactive.h"
 #include "Module.h"
-#include "Scenario.h"
+#include "Runner.h"
 
 #include <fstream>
 #include <iostream>
 #include <string>
 #include <vector>
+
+#if defined(_WIN32)
+#include <io.h>
+#include <windows.h>
+#else
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -16,10 +24,30 @@ constexpr char ModuleFileName[] = "tarnwick.so";
 #endif
 
 constexpr char Usage[] =
-    "usage: tarnhost [--module PATH] [--effects] FILE     play a scenario, print what is sent\n"
-    "       tarnhost [--module PATH] --check FILE...      play scenarios, compare with their\n"
-    "                                                     expected lines, exit 1 on mismatch\n"
-    "       tarnhost [--module PATH] [-i]                 type scenario lines interactively\n";
+    "usage: tarnhost [OPTIONS] [-i]               type scenario lines, each answered at once\n"
+    "       tarnhost [OPTIONS] FILE               play a scenario, print what the plug-in sends\n"
+    "       tarnhost [OPTIONS] --transcript FILE  play a scenario as a story told in words\n"
+    "       tarnhost [OPTIONS] --check FILE...    play scenarios, compare with their expected\n"
+    "                                             lines, exit 1 on any difference\n"
+    "options:\n"
+    "  --module PATH  the plug-in to load (default: the module beside tarnhost)\n"
+    "  --effects      with a FILE: game-server effects from the first line on\n"
+    "  --no-effects   interactive: no game-server effects\n"
+    "  --no-init      interactive: no handshake delivered for you\n"
+    "Exit status: 0 success, 1 a scenario failed, 2 bad usage or no module.\n";
+
+// The path of this program: the executable's own path on Windows, where argv[0] may be a bare
+// name; argv[0] elsewhere.
+std::string programPath(const char* argumentZero) {
+#if defined(_WIN32)
+    char path[MAX_PATH];
+    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    if (length > 0 && length < MAX_PATH) {
+        return std::string(path, length);
+    }
+#endif
+    return argumentZero;
+}
 
 // The module beside this program, where every build and package puts it.
 std::string defaultModulePath(const std::string& program) {
@@ -28,167 +56,113 @@ std::string defaultModulePath(const std::string& program) {
     return directory + "/" + ModuleFileName;
 }
 
-struct ScenarioLine {
-    int number;
-    std::string text;
+bool inputIsTerminal() {
+#if defined(_WIN32)
+    return _isatty(_fileno(stdin)) != 0;
+#else
+    return isatty(STDIN_FILENO) != 0;
+#endif
+}
+
+struct Options {
+    std::string modulePath;
+    tarnhost::PlayOptions play;
+    bool noEffects = false, noInit = false, interactive = false;
+    std::vector<std::string> files;
 };
 
-bool readLines(const std::string& path, std::vector<ScenarioLine>& lines) {
+// Reads the command line into `options`; false (after printing why) when it is not usable.
+bool parseOptions(int argumentCount, char** arguments, Options& options) {
+    bool check = false, transcript = false;
+    for (int index = 1; index < argumentCount; ++index) {
+        const std::string argument = arguments[index];
+        if (argument == "--module" && index + 1 < argumentCount) {
+            options.modulePath = arguments[++index];
+        } else if (argument == "--check") {
+            check = true;
+        } else if (argument == "--transcript") {
+            transcript = true;
+        } else if (argument == "--effects") {
+            options.play.effects = true;
+        } else if (argument == "--no-effects") {
+            options.noEffects = true;
+        } else if (argument == "--no-init") {
+            options.noInit = true;
+        } else if (argument == "-i") {
+            options.interactive = true;
+        } else if (!argument.empty() && argument[0] == '-') {
+            std::cerr << "tarnhost: unknown option " << argument << "\n" << Usage;
+            return false;
+        } else {
+            options.files.push_back(argument);
+        }
+    }
+    const bool tooManyFiles = !check && options.files.size() > 1;
+    const bool modesClash =
+        (check && transcript) || (options.interactive && !options.files.empty());
+    const bool fileless = (check || transcript) && options.files.empty();
+    if (tooManyFiles || modesClash || fileless) {
+        std::cerr << Usage;
+        return false;
+    }
+    options.play.style = check        ? tarnhost::PlayStyle::Check
+                         : transcript ? tarnhost::PlayStyle::Transcript
+                                      : tarnhost::PlayStyle::Plain;
+    return true;
+}
+
+// Plays one file with a freshly loaded module, so no bot state carries over from another file.
+// Returns the exit status for this file.
+int playFile(const Options& options, const std::string& path) {
     std::ifstream file(path);
     if (!file) {
         std::cerr << "tarnhost: cannot read " << path << "\n";
-        return false;
+        return 1;
     }
-    std::string text;
-    for (int number = 1; std::getline(file, text); ++number) {
-        if (!text.empty() && text.back() == '\r') {
-            text.pop_back();
-        }
-        lines.push_back({number, text});
+    hostsim::Module module(options.modulePath);
+    if (!module.loaded()) {
+        std::cerr << "tarnhost: " << module.error() << "\n";
+        return 2;
     }
-    return true;
-}
-
-// Plays one file, printing what the plug-in sends. Returns false on a line that fails.
-bool playFile(hostsim::EventFunction talk, const std::string& path, bool effects) {
-    std::vector<ScenarioLine> lines;
-    if (!readLines(path, lines)) {
-        return false;
-    }
-    tarnhost::ScenarioSession session(talk);
-    session.setServerEffects(effects);
-    for (const ScenarioLine& line : lines) {
-        try {
-            for (const std::string& output : session.perform(line.text).output) {
-                std::cout << output << "\n";
-            }
-        } catch (const tarnhost::ScenarioError& error) {
-            std::cerr << path << ":" << line.number << ": " << error.what() << "\n";
-            return false;
-        }
-    }
-    return true;
-}
-
-// Plays one file and compares each line's output with the expected lines that follow it.
-bool checkFile(hostsim::EventFunction talk, const std::string& path) {
-    std::vector<ScenarioLine> lines;
-    if (!readLines(path, lines)) {
-        return false;
-    }
-    tarnhost::ScenarioSession session(talk);
-    bool passed = true;
-    std::size_t at = 0;
-    while (at < lines.size()) {
-        const ScenarioLine& line = lines[at++];
-        tarnhost::LineResult result;
-        try {
-            result = session.perform(line.text);
-        } catch (const tarnhost::ScenarioError& error) {
-            std::cout << path << ":" << line.number << ": " << error.what() << "\n";
-            return false;
-        }
-        std::vector<std::string> expected;
-        std::string text;
-        while (at < lines.size() &&
-               tarnhost::ScenarioSession::isExpectation(lines[at].text, text)) {
-            expected.push_back(text);
-            ++at;
-        }
-        if (!result.acted && expected.empty()) {
-            continue;
-        }
-        if (result.output != expected) {
-            passed = false;
-            std::cout << path << ":" << line.number << ": after '" << line.text << "'\n";
-            for (const std::string& want : expected) {
-                std::cout << "  - " << want << "\n";
-            }
-            for (const std::string& got : result.output) {
-                std::cout << "  + " << got << "\n";
-            }
-        }
-    }
-    std::cout << (passed ? "ok   " : "FAIL ") << path << "\n";
-    return passed;
-}
-
-// Reads scenario lines from standard input, answering each at once; errors never end it.
-int interact(hostsim::EventFunction talk) {
-    tarnhost::ScenarioSession session(talk);
-    session.setServerEffects(true);
-    std::cout << "tarnhost: type scenario lines; 'help' lists them, 'state' shows the arena, "
-                 "'quit' ends.\n";
-    std::string text;
-    for (int number = 1; std::cout << "> " << std::flush, std::getline(std::cin, text); ++number) {
-        if (text == "quit" || text == "exit") {
-            break;
-        }
-        try {
-            for (const std::string& output : session.perform(text).output) {
-                std::cout << output << "\n";
-            }
-        } catch (const tarnhost::ScenarioError& error) {
-            std::cout << "line " << number << ": " << error.what() << "\n";
-        }
-    }
-    return 0;
+    const bool passed = tarnhost::playScenario(module.talk(), path, tarnhost::readScenario(file),
+                                               options.play, std::cout, std::cerr);
+    return passed ? 0 : 1;
 }
 
 } // namespace
 
 int main(int argumentCount, char** arguments) {
-    std::string modulePath;
-    bool check = false, effects = false;
-    std::vector<std::string> files;
     for (int index = 1; index < argumentCount; ++index) {
         const std::string argument = arguments[index];
-        if (argument == "--module" && index + 1 < argumentCount) {
-            modulePath = arguments[++index];
-        } else if (argument == "--check") {
-            check = true;
-        } else if (argument == "--effects") {
-            effects = true;
-        } else if (argument == "-i") {
-        } else if (argument == "-h" || argument == "--help") {
+        if (argument == "-h" || argument == "--help") {
             std::cout << Usage;
             return 0;
-        } else if (!argument.empty() && argument[0] == '-') {
-            std::cerr << "tarnhost: unknown option " << argument << "\n" << Usage;
+        }
+    }
+    Options options;
+    if (!parseOptions(argumentCount, arguments, options)) {
+        return 2;
+    }
+    if (options.modulePath.empty()) {
+        options.modulePath = defaultModulePath(programPath(arguments[0]));
+    }
+    if (options.files.empty()) {
+        hostsim::Module module(options.modulePath);
+        if (!module.loaded()) {
+            std::cerr << "tarnhost: " << module.error() << "\n";
             return 2;
-        } else {
-            files.push_back(argument);
         }
+        tarnhost::InteractiveOptions interactive;
+        interactive.prompt = inputIsTerminal();
+        interactive.automaticInit = !options.noInit;
+        interactive.effects = !options.noEffects;
+        interactive.modulePath = options.modulePath;
+        return tarnhost::runInteractive(module.talk(), std::cin, std::cout, interactive);
     }
-    if (modulePath.empty()) {
-        modulePath = defaultModulePath(arguments[0]);
+    int status = 0;
+    for (const std::string& path : options.files) {
+        const int fileStatus = playFile(options, path);
+        status = fileStatus > status ? fileStatus : status;
     }
-    hostsim::Module module(modulePath);
-    if (!module.loaded()) {
-        std::cerr << "tarnhost: " << module.error() << "\n";
-        return 2;
-    }
-    if (files.empty()) {
-        return interact(module.talk());
-    }
-    bool passed = true;
-    if (check) {
-        // Every file is checked against a freshly loaded module, so no bot's state carries over
-        // from one file to the next and the outcome does not depend on the order of the files.
-        module.unload();
-        for (const std::string& file : files) {
-            hostsim::Module fresh(modulePath);
-            if (!fresh.loaded()) {
-                std::cerr << "tarnhost: " << fresh.error() << "\n";
-                return 2;
-            }
-            passed = checkFile(fresh.talk(), file) && passed;
-        }
-    } else if (files.size() == 1) {
-        passed = playFile(module.talk(), files[0], effects);
-    } else {
-        std::cerr << Usage;
-        return 2;
-    }
-    return passed ? 0 : 1;
+    return status;
 }
