@@ -53,7 +53,8 @@ protected:
         ADD_FAILURE() << "unexpected reply " << reply.text;
         return '?';
     }
-    // Runs `code` with a command made by `makeCommand(text)` for every row and level.
+    // Delivers `code` for every row at every level of `Levels` and compares the replies with
+    // the row; each row's text is the command word when `textIsWord`, the help topic otherwise.
     void checkTable(std::uint32_t code, const std::vector<Row>& rows, bool textIsWord) {
         for (const Row& row : rows) {
             std::string replies;
