@@ -70,6 +70,9 @@ private:
 class CommandRecord {
 public:
     CommandRecord(const std::string& word, const std::string& rest);
+    // The record points into its own texts, so it stays where it was made.
+    CommandRecord(const CommandRecord&) = delete;
+    CommandRecord& operator=(const CommandRecord&) = delete;
     Word address() const { return reinterpret_cast<Word>(bytes_.get()); }
     void dropWord();
     void dropRest();
