@@ -146,12 +146,8 @@ FlagRecord* heldFlag(Arena& arena, Word address) {
 }
 
 void checkRegistry(Stream& stream, const char* moment) {
-    hostsim::Host& host = stream.host;
     const std::string breach =
-        reliability::findRegistryBreach([&host](std::uint32_t handle, std::uintptr_t player) {
-            const auto arena = host.arenas().find(handle);
-            return arena != host.arenas().end() && heldPlayer(*arena->second, player) != nullptr;
-        });
+        reliability::findRegistryBreach(reliability::playersHeldBy(stream.host));
     if (!breach.empty()) {
         failWith(std::string(moment) + ": " + breach);
     }

@@ -70,6 +70,21 @@ std::string findRegistryBreach(const LivePlayerQuery& isLivePlayer) {
     return {};
 }
 
+LivePlayerQuery playersHeldBy(const hostsim::Host& host) {
+    return [&host](std::uint32_t handle, std::uintptr_t player) {
+        const auto arena = host.arenas().find(handle);
+        if (arena == host.arenas().end()) {
+            return false;
+        }
+        for (const auto& record : arena->second->players()) {
+            if (record->address() == player) {
+                return true;
+            }
+        }
+        return false;
+    };
+}
+
 std::uint64_t countAllTags() {
     std::uint64_t tags = 0;
     for (auto* node = tarnwick::registeredInstances().head(); node != nullptr; node = node->next) {

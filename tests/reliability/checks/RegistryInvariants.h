@@ -4,6 +4,7 @@
 // breach it finds, or the empty string when everything holds, so any driver can report it.
 #pragma once
 
+#include "Host.h"
 #include "plugin/OwnedList.h"
 
 #include <cstdint>
@@ -54,6 +55,10 @@ template <typename Item> std::string findListBreach(const tarnwick::OwnedList<It
 // per player. For instances that still handle events (not disabled), every tagged player must
 // also be live by `isLivePlayer`; a null query skips that check.
 std::string findRegistryBreach(const LivePlayerQuery& isLivePlayer);
+
+// A query that takes a player as live for a bot while the host's arena for that handle still
+// holds its record. The host must outlive the query.
+LivePlayerQuery playersHeldBy(const hostsim::Host& host);
 
 // The number of tags every registered instance holds together.
 std::uint64_t countAllTags();

@@ -1,0 +1,356 @@
+// Heap exhaustion at every allocation the plug-in makes in a scenario that takes every path that
+// allocates: new instances, roster names, passes, and every message built with a number. The
+// scenario is played again and again, the k-th allocation of one event failing each time, until
+// no event has an allocation left to fail. After every event the registry must be whole and
+// consistent, and when the scenario is over and torn down nothing may be left on the heap.
+#include "AllocationFailure.h"
+#include "CheckingHost.h"
+#include "HeapUse.h"
+
+#include "plugin/InstanceRegistry.h"
+#include "plugin/Talk.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace {
+
+using hostsim::HostEvent;
+using hostsim::makeEvent;
+using reliability::CheckingHost;
+
+constexpr std::uint32_t FirstBot = 1, SecondBot = 2, LateBot = 3, SilentBot = 0;
+constexpr bool Allocates = true, Literal = false;
+
+// The callback the scenario connects with: the checking host's, with the test's own
+// allocations kept out of the count while the plug-in is being failed.
+void receiveUncounted(tarnwick::BotEvent* event) {
+    harness::AllocationFailurePause pause;
+    CheckingHost::receive(event);
+}
+
+hostsim::Word uncountedCallback() {
+    return reinterpret_cast<hostsim::Word>(&receiveUncounted);
+}
+
+// The allocation of the next call of `talk` to fail (0 for none), and whether it was reached.
+std::size_t nextTalkFailsAt = 0;
+bool failureStruck = false;
+
+// Hands the event to the core; when a failure is pending, arms it for this call of `talk` alone,
+// so that the host's own work before and after the call is never failed.
+void talkFailingOnce(hostsim::HostEvent* event) {
+    if (nextTalkFailsAt == 0) {
+        tarnwick::talk(reinterpret_cast<const tarnwick::BotEvent*>(event));
+        return;
+    }
+    harness::FailingAllocation failing(nextTalkFailsAt);
+    nextTalkFailsAt = 0;
+    tarnwick::talk(reinterpret_cast<const tarnwick::BotEvent*>(event));
+    failureStruck = failing.struck();
+}
+
+// One play of the scenario: the host, and the command records it hands over, which live as long.
+struct ScenarioRun {
+    CheckingHost host{&talkFailingOnce};
+    std::vector<std::unique_ptr<hostsim::CommandRecord>> commands;
+};
+
+// The address of the first player of the bot's arena named `name`.
+hostsim::Word playerNamed(CheckingHost& host, std::uint32_t handle, const char* name) {
+    hostsim::PlayerRecord* player = host.arena(handle).findPlayer(name);
+    return player != nullptr ? player->address() : 0;
+}
+
+// One host action: arranges the arenas as the host would, then names the event to deliver.
+// `after` runs once the event has been delivered (a departed player's record is freed there).
+struct Step {
+    const char* what;
+    // Whether the plug-in allocates while handling the event (Allocates) or gets by with
+    // literals and what it already holds (Literal).
+    bool allocates;
+    std::function<HostEvent(ScenarioRun&)> prepare;
+    std::function<void(CheckingHost&)> after;
+};
+
+// Two flags of team 3, two members on team 3 in ships, a spectator on team 3 and players of
+// teams 5, 7 and 150 for the first bot; ten players and a flag of team 0 for the second; one
+// player and a flag of team 4 for handle 0.
+void furnishArenas(CheckingHost& host) {
+    hostsim::Arena& first = host.arena(FirstBot);
+    first.addPlayer("Ann", 1, 3, 1);
+    first.addPlayer("Bob", 2, 3, 2);
+    first.addPlayer("Spec", 3, 3, 8);
+    first.addPlayer("Cy", 4, 5, 1);
+    first.addPlayer("Gus", 5, 7, 1);
+    first.addPlayer("Eve", 6, 150, 1);
+    first.addFlag(3);
+    first.addFlag(3);
+    hostsim::Arena& second = host.arena(SecondBot);
+    for (std::uint16_t ident = 0; ident < 10; ++ident) {
+        second.addPlayer("Crew" + std::to_string(ident), ident, 0, 1);
+    }
+    second.addFlag(0);
+    host.arena(SilentBot).addPlayer("Quiet", 1, 4, 1);
+    host.arena(SilentBot).addFlag(4);
+}
+
+HostEvent event(std::uint32_t handle, std::uint32_t code, hostsim::Word p1 = 0,
+                hostsim::Word p2 = 0, hostsim::Word p3 = 0) {
+    return makeEvent(handle, code, p1, p2, p3);
+}
+
+// A command record that lives until the end of the run.
+hostsim::CommandRecord& keptCommand(ScenarioRun& run, const char* word, const char* rest) {
+    run.commands.push_back(std::make_unique<hostsim::CommandRecord>(word, rest));
+    return *run.commands.back();
+}
+
+std::vector<Step> scenario() {
+    auto init = [](std::uint32_t handle) {
+        return [handle](ScenarioRun& run) {
+            return run.host.initEvent(handle, 0x00060005u, uncountedCallback());
+        };
+    };
+    auto plain = [](std::uint32_t handle, std::uint32_t code) {
+        return [handle, code](ScenarioRun&) { return event(handle, code); };
+    };
+    auto command = [](std::uint32_t code, const char* word, const char* rest, std::int32_t access) {
+        return [code, word, rest, access](ScenarioRun& run) {
+            run.host.arena(FirstBot).findPlayer("Dan")->setAccess(access);
+            return event(FirstBot, code, playerNamed(run.host, FirstBot, "Dan"),
+                         keptCommand(run, word, rest).address());
+        };
+    };
+    return {
+        {"the first bot connects: a new instance", Allocates, init(FirstBot), nullptr},
+        {"the second bot connects: a second instance", Allocates, init(SecondBot), nullptr},
+        {"the first bot enters: lock on 3 with two names and passes", Allocates,
+         plain(FirstBot, hostsim::CodeArenaEnter), nullptr},
+        {"Ann leaves", Literal,
+         [](ScenarioRun& run) {
+             return event(FirstBot, hostsim::CodePlayerLeaving,
+                          playerNamed(run.host, FirstBot, "Ann"));
+         },
+         [](CheckingHost& host) {
+             host.arena(FirstBot).removePlayer(*host.arena(FirstBot).findPlayer("Ann"));
+         }},
+        {"ANN arrives: a pass and the welcome line", Allocates,
+         [](ScenarioRun& run) {
+             CheckingHost& host = run.host;
+             return event(FirstBot, hostsim::CodePlayerEntering,
+                          host.arena(FirstBot).addPlayer("ANN", 11, 4, 8).address());
+         },
+         nullptr},
+        {"Dan arrives: the locked line", Allocates,
+         [](ScenarioRun& run) {
+             CheckingHost& host = run.host;
+             return event(FirstBot, hostsim::CodePlayerEntering,
+                          host.arena(FirstBot).addPlayer("Dan", 12, 5, 8).address());
+         },
+         nullptr},
+        {"Dan takes a ship on team 3: sent back to 5", Allocates,
+         [](ScenarioRun& run) {
+             CheckingHost& host = run.host;
+             hostsim::PlayerRecord& dan = *host.arena(FirstBot).findPlayer("Dan");
+             dan.setTeam(3);
+             dan.setShip(1);
+             return event(FirstBot, hostsim::CodePlayerChange, dan.address(), 5, 1);
+         },
+         nullptr},
+        {"command about", Literal, command(hostsim::CodeCommand, "about", "", 0), nullptr},
+        {"command version", Literal, command(hostsim::CodeCommand, "version", "", 5), nullptr},
+        {"help without a topic", Literal, command(hostsim::CodeHelp, "help", "", 0), nullptr},
+        {"help about", Literal, command(hostsim::CodeHelp, "help", "About", 7), nullptr},
+        {"Eve grabs a flag: ownership split, unlock", Literal,
+         [](ScenarioRun& run) {
+             CheckingHost& host = run.host;
+             hostsim::Arena& arena = host.arena(FirstBot);
+             arena.findPlayer("Eve")->setFlagCount(1);
+             return event(FirstBot, hostsim::CodeFlagGrab, 0, arena.flags()[0]->address());
+         },
+         [](CheckingHost& host) {
+             host.arena(FirstBot).setFlagListed(*host.arena(FirstBot).flags()[0], false);
+         }},
+        {"Eve grabs the other flag: lock on 150, private announcement", Allocates,
+         [](ScenarioRun& run) {
+             CheckingHost& host = run.host;
+             hostsim::Arena& arena = host.arena(FirstBot);
+             arena.findPlayer("Eve")->setFlagCount(2);
+             return event(FirstBot, hostsim::CodeFlagGrab, 0, arena.flags()[1]->address());
+         },
+         [](CheckingHost& host) {
+             host.arena(FirstBot).setFlagListed(*host.arena(FirstBot).flags()[1], false);
+         }},
+        {"both flags dropped as team 7's: the lock moves to 7", Allocates,
+         [](ScenarioRun& run) {
+             CheckingHost& host = run.host;
+             hostsim::Arena& arena = host.arena(FirstBot);
+             arena.findPlayer("Eve")->setFlagCount(0);
+             for (const auto& flag : arena.flags()) {
+                 flag->setTeam(7);
+                 arena.setFlagListed(*flag, true);
+             }
+             return event(FirstBot, hostsim::CodeFlagDrop);
+         },
+         nullptr},
+        {"the first bot is told to terminate", Literal, plain(FirstBot, hostsim::CodeTerm),
+         nullptr},
+        {"the second bot enters: lock on 0 with ten names", Allocates,
+         plain(SecondBot, hostsim::CodeArenaEnter), nullptr},
+        {"the second bot's flag game ends", Literal, plain(SecondBot, hostsim::CodeFlagGameOver),
+         nullptr},
+        {"the first bot's flags reset", Literal, plain(FirstBot, hostsim::CodeFlagReset), nullptr},
+        {"the first bot leaves the arena", Literal, plain(FirstBot, hostsim::CodeArenaLeave),
+         nullptr},
+        {"a late bot's first event is a flag drop", Allocates,
+         plain(LateBot, hostsim::CodeFlagDrop), nullptr},
+        {"the late bot connects", Literal, init(LateBot), nullptr},
+        {"handle 0 connects", Allocates, init(SilentBot), nullptr},
+        {"handle 0 enters and locks, though it can tell nobody", Allocates,
+         plain(SilentBot, hostsim::CodeArenaEnter), nullptr},
+    };
+}
+
+// Where one run fails: the `ordinal`-th allocation of step `step`; ordinal 0 fails nothing.
+struct FailurePoint {
+    std::size_t step;
+    std::size_t ordinal;
+};
+
+struct RunOutcome {
+    bool struck = false;
+    std::vector<std::string> breaches;
+    std::vector<std::string> lines;
+    long long heapLeft = 0;
+};
+
+// Empty unless the failed step broke the promised degradation: the event is dropped (no line
+// goes out), a lock that could not be built is lifted, and an instance that could not be made
+// leaves the registry as it was.
+std::string findDegradationBreach(const HostEvent& event, std::uint32_t registeredBefore,
+                                  unsigned lines) {
+    if (lines != 0) {
+        return "a line went out for an event whose allocation failed";
+    }
+    const tarnwick::BotInstance* instance = tarnwick::findInstance(event.handle);
+    if (instance == nullptr) {
+        return tarnwick::registeredInstances().count() == registeredBefore
+                   ? ""
+                   : "the registry changed although no instance was made";
+    }
+    const bool lockEvent = event.code == hostsim::CodeArenaEnter ||
+                           event.code == hostsim::CodeFlagGrab ||
+                           event.code == hostsim::CodeFlagDrop;
+    return lockEvent && instance->locked ? "a lock that failed to build was kept" : "";
+}
+
+// Plays the whole scenario once with the given failure, from an empty registry to teardown.
+// Lines are kept only when asked for; otherwise the heap must be back where it was at the end.
+RunOutcome play(const std::vector<Step>& steps, FailurePoint failure, bool keepLines = false) {
+    RunOutcome outcome;
+    const long long heapBefore = reliability::heapBytesInUse();
+    {
+        ScenarioRun run;
+        CheckingHost& host = run.host;
+        furnishArenas(host);
+        for (std::size_t index = 0; index < steps.size(); ++index) {
+            const Step& step = steps[index];
+            const HostEvent event = step.prepare(run);
+            const std::uint32_t registeredBefore = tarnwick::registeredInstances().count();
+            if (index == failure.step) {
+                nextTalkFailsAt = failure.ordinal;
+                failureStruck = false;
+            }
+            host.deliver(event);
+            if (index == failure.step) {
+                outcome.struck = failureStruck;
+            }
+            if (index == failure.step && outcome.struck) {
+                const std::string breach =
+                    findDegradationBreach(event, registeredBefore, host.linesOfLastDelivery());
+                if (!breach.empty()) {
+                    outcome.breaches.push_back(std::string(step.what) + ": " + breach);
+                }
+            }
+            if (step.after) {
+                step.after(host);
+            }
+        }
+        for (const std::uint32_t handle : {FirstBot, SecondBot, LateBot, SilentBot}) {
+            if (tarnwick::findInstance(handle) == nullptr) {
+                outcome.breaches.push_back("no instance for handle " + std::to_string(handle) +
+                                           " although later events retried");
+            }
+        }
+        for (const std::string& breach : host.breaches()) {
+            outcome.breaches.push_back(breach);
+        }
+        if (keepLines) {
+            for (const hostsim::SentEvent& sent : host.sent()) {
+                outcome.lines.push_back(sent.text);
+            }
+        }
+        tarnwick::destroyAllInstances();
+    }
+    if (outcome.breaches.empty() && outcome.lines.empty()) {
+        outcome.heapLeft = reliability::heapBytesInUse() - heapBefore;
+    }
+    return outcome;
+}
+
+TEST(AllocationSweep, UndisturbedScenarioTakesEveryPathThatSends) {
+    const RunOutcome outcome = play(scenario(), {0, 0}, true);
+    EXPECT_TRUE(outcome.breaches.empty()) << ::testing::PrintToString(outcome.breaches);
+    const std::vector<std::string> expected = {
+        "DLL plugin connected.",
+        "DLL plugin connected.",
+        "*arena Freq 3 LOCKED -- No freq-hopping.",
+        "Welcome back. You may still enter team 3",
+        "Team 3 is locked to prevent freq-hopping",
+        "*setfreq 5",
+        "When one team owns all the flags, I disallow freq-hopping.",
+        "[name:tarnwick.dll] [maker:maintainers@tarnwick.example] [build:2]",
+        "!about (query me about my function)",
+        "!about (query me about my function)",
+        "*arena Private freq LOCKED -- No freq-hopping.",
+        "*arena Freq 7 LOCKED -- No freq-hopping.",
+        "DLL plugin disconnected.",
+        "*arena Freq 0 LOCKED -- No freq-hopping.",
+        "DLL plugin connected.",
+    };
+    EXPECT_EQ(outcome.lines, expected);
+}
+
+TEST(AllocationSweep, EveryAllocationOfEveryEventCanFailWithoutBreakingAnythingOrLeaking) {
+    const std::vector<Step> steps = scenario();
+    std::size_t failures = 0;
+    for (std::size_t step = 0; step < steps.size(); ++step) {
+        std::size_t ordinal = 1;
+        for (;; ++ordinal) {
+            const RunOutcome outcome = play(steps, {step, ordinal});
+            const std::string where =
+                std::string(steps[step].what) + ", allocation " + std::to_string(ordinal);
+            EXPECT_TRUE(outcome.breaches.empty())
+                << where << ": " << ::testing::PrintToString(outcome.breaches);
+            EXPECT_EQ(outcome.heapLeft, 0) << where << ": bytes left on the heap after teardown";
+            if (!outcome.struck) {
+                break;
+            }
+            ++failures;
+        }
+        EXPECT_EQ(ordinal > 1, steps[step].allocates) << steps[step].what;
+    }
+    // Instances, ten-name rosters with their passes and every numbered line all allocate.
+    EXPECT_GT(failures, 50u);
+    RecordProperty("injected_failures", static_cast<int>(failures));
+    if (!reliability::heapIsMeasured()) {
+        std::printf("heap not measured in this build: leaks are left to the sanitized build\n");
+    }
+}
+
+} // namespace
