@@ -40,10 +40,18 @@ void CheckingHost::deliver(const hostsim::HostEvent& event) {
     if (deliveries_.empty()) {
         lastLines_ = lines;
     }
-    const std::string breach = findRegistryBreach(playersHeldBy(host_));
+    const LivePlayerQuery inArena = playersHeldBy(host_);
+    const std::string breach =
+        findRegistryBreach([this, &inArena](std::uint32_t handle, std::uintptr_t player) {
+            return inArena(handle, player) || handMadePlayers_.count({handle, player}) != 0;
+        });
     if (!breach.empty()) {
         breaches_.push_back("after code " + std::to_string(event.code) + ": " + breach);
     }
+}
+
+void CheckingHost::treatAsLive(std::uint32_t handle, hostsim::Word player) {
+    handMadePlayers_.insert({handle, player});
 }
 
 void CheckingHost::checkLine(const hostsim::SentEvent& sent) {

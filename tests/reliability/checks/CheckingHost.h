@@ -9,7 +9,9 @@
 
 #include <cstdint>
 #include <functional>
+#include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace reliability {
@@ -35,6 +37,10 @@ public:
     // registry; a tag on a record that the bot's arena no longer holds is a breach.
     void deliver(const hostsim::HostEvent& event);
 
+    // Counts the record at `player`, laid out by the test itself, as live for the bot `handle`
+    // alongside the players of its arena.
+    void treatAsLive(std::uint32_t handle, hostsim::Word player);
+
     // Lines sent while the most recent top-level delivery was handled.
     unsigned linesOfLastDelivery() const { return lastLines_; }
     // Every line received, in order, and every breach found, in order.
@@ -56,6 +62,7 @@ private:
     hostsim::Host host_;
     std::vector<Delivery> deliveries_;
     std::vector<std::string> breaches_;
+    std::set<std::pair<std::uint32_t, hostsim::Word>> handMadePlayers_;
     unsigned lastLines_ = 0;
 };
 

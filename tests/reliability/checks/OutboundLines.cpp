@@ -93,17 +93,15 @@ std::string lowerAscii(std::string text) {
 // The one reply form a command or help request may get, or Unknown when it gets none.
 LineForm expectedReply(const Delivery& delivery) {
     const auto rank = static_cast<std::uint32_t>(delivery.playerAccess);
-    if (!delivery.hasPlayer || rank > 12) {
+    // A record without its word or its rest text is malformed and gets no reply at all.
+    if (!delivery.hasPlayer || !delivery.hasWord || !delivery.hasRest || rank > 12) {
         return LineForm::Unknown;
     }
     if (delivery.event.code == hostsim::CodeCommand) {
-        if (delivery.hasWord && delivery.word == "version" && rank >= 3) {
+        if (delivery.word == "version" && rank >= 3) {
             return LineForm::Version;
         }
-        return delivery.hasWord && delivery.word == "about" ? LineForm::Purpose : LineForm::Unknown;
-    }
-    if (!delivery.hasRest) {
-        return LineForm::Unknown;
+        return delivery.word == "about" ? LineForm::Purpose : LineForm::Unknown;
     }
     if (delivery.rest.empty()) {
         return rank <= 1 ? LineForm::Help : LineForm::Unknown;

@@ -1,0 +1,331 @@
+// What a host can deliver that it should not, or that a careless host might: each case is played
+// through the checking host, which checks every line and the whole registry after every event,
+// and then states what the plug-in must have done with it. README.md, "Bad input", names these.
+#include "CheckingHost.h"
+
+#include "plugin/InstanceRegistry.h"
+#include "plugin/Talk.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+using hostsim::HostEvent;
+using hostsim::makeEvent;
+using hostsim::Word;
+using reliability::CheckingHost;
+
+constexpr std::uint32_t Bot = 1;
+
+// The event record the host most recently handed to `talk`, as the host still holds it.
+HostEvent* eventBeingDelivered = nullptr;
+
+void talkRemembering(HostEvent* event) {
+    eventBeingDelivered = event;
+    tarnwick::talk(reinterpret_cast<const tarnwick::BotEvent*>(event));
+}
+
+// A player record laid out by hand, for names longer than hostsim's records hold.
+struct HandMadePlayer {
+    HandMadePlayer(std::uint16_t ident, const std::string& name) : bytes(21 + name.size() + 256) {
+        std::memcpy(bytes.data(), &ident, sizeof ident);
+        std::memcpy(bytes.data() + 21, name.data(), name.size());
+    }
+    Word address() const { return reinterpret_cast<Word>(bytes.data()); }
+    std::vector<unsigned char> bytes;
+};
+
+// A host list built by hand: nodes of (item, next) and the head variable.
+struct HandMadeList {
+    explicit HandMadeList(const std::vector<Word>& items) : nodes(2 * items.size()) {
+        for (std::size_t index = 0; index < items.size(); ++index) {
+            nodes[2 * index] = items[index];
+            nodes[2 * index + 1] =
+                index + 1 < items.size() ? reinterpret_cast<Word>(&nodes[2 * index + 2]) : 0;
+        }
+        head = items.empty() ? 0 : reinterpret_cast<Word>(nodes.data());
+    }
+    Word headAddress() const { return reinterpret_cast<Word>(&head); }
+    std::vector<Word> nodes;
+    Word head = 0;
+};
+
+class BadInput : public ::testing::Test {
+protected:
+    void SetUp() override { tarnwick::destroyAllInstances(); }
+    void TearDown() override {
+        EXPECT_TRUE(host.breaches().empty()) << ::testing::PrintToString(host.breaches());
+        tarnwick::destroyAllInstances();
+    }
+
+    void deliver(std::uint32_t code, Word p1 = 0, Word p2 = 0, Word p3 = 0) {
+        host.deliver(makeEvent(Bot, code, p1, p2, p3));
+    }
+    void connect(std::uint32_t handle = Bot) {
+        host.deliver(host.initEvent(handle));
+        host.clearSent();
+    }
+    // Locks the bot on team 3 with Ace as the one member; forgets what was sent.
+    hostsim::PlayerRecord& lockOnTeamThree() {
+        hostsim::PlayerRecord& ace = host.arena(Bot).addPlayer("Ace", 7, 3, 1);
+        host.arena(Bot).addFlag(3);
+        connect();
+        deliver(hostsim::CodeFlagDrop);
+        host.clearSent();
+        return ace;
+    }
+    tarnwick::BotInstance& bot(std::uint32_t handle = Bot) {
+        tarnwick::BotInstance* found = tarnwick::findInstance(handle);
+        EXPECT_NE(found, nullptr);
+        return *found;
+    }
+    std::vector<std::string> texts() const {
+        std::vector<std::string> lines;
+        for (const hostsim::SentEvent& sent : host.sent()) {
+            lines.push_back(sent.text);
+        }
+        return lines;
+    }
+
+    CheckingHost host{&talkRemembering};
+};
+
+TEST_F(BadInput, NullEventAddressIsIgnored) {
+    tarnwick::talk(nullptr);
+    EXPECT_EQ(tarnwick::registeredInstances().count(), 0u);
+    EXPECT_TRUE(host.sent().empty());
+}
+
+TEST_F(BadInput, AbsentListHeadsAreTakenAsEmptyLists) {
+    host.arena(Bot).addFlag(3);
+    host.deliver(makeEvent(Bot, hostsim::CodeInit, 0x00060005u, CheckingHost::callbackWord()));
+    host.clearSent();
+    const std::uint32_t codes[] = {hostsim::CodeArenaEnter, hostsim::CodeFlagDrop,
+                                   hostsim::CodeFlagGrab};
+    for (std::uint32_t code : codes) {
+        deliver(code);
+    }
+    EXPECT_FALSE(bot().locked);
+    EXPECT_TRUE(host.sent().empty());
+}
+
+TEST_F(BadInput, NullItemsInListNodesArePassedOver) {
+    hostsim::PlayerRecord& ace = host.arena(Bot).addPlayer("Ace", 7, 3, 1);
+    hostsim::FlagRecord& flag = host.arena(Bot).addFlag(3);
+    const HandMadeList players({0, ace.address(), 0});
+    const HandMadeList flags({0, flag.address(), 0});
+    host.deliver(makeEvent(Bot, hostsim::CodeInit, 0x00060005u, CheckingHost::callbackWord(),
+                           players.headAddress(), flags.headAddress()));
+    host.clearSent();
+    deliver(hostsim::CodeArenaEnter);
+    EXPECT_TRUE(bot().locked);
+    EXPECT_EQ(bot().roster.count(), 1u);
+    EXPECT_EQ(texts(), std::vector<std::string>{"*arena Freq 3 LOCKED -- No freq-hopping."});
+}
+
+TEST_F(BadInput, EventsBeforeInitChangeNothingAndALaterInitConnects) {
+    hostsim::PlayerRecord& ace = host.arena(Bot).addPlayer("Ace", 7, 3, 1);
+    host.arena(Bot).addFlag(3);
+    hostsim::CommandRecord about("about", "");
+    deliver(hostsim::CodeArenaEnter);
+    deliver(hostsim::CodeFlagDrop);
+    deliver(hostsim::CodeFlagGrab, 0, host.arena(Bot).flags()[0]->address());
+    deliver(hostsim::CodePlayerEntering, ace.address());
+    deliver(hostsim::CodeCommand, ace.address(), about.address());
+    deliver(hostsim::CodeTerm);
+    EXPECT_FALSE(bot().locked);
+    EXPECT_TRUE(host.sent().empty());
+    host.deliver(host.initEvent(Bot));
+    EXPECT_EQ(texts(), std::vector<std::string>{"DLL plugin connected."});
+}
+
+TEST_F(BadInput, UnknownCodesAndCodesAbove41DoNothingWhateverTheirParameters) {
+    lockOnTeamThree();
+    const std::uint32_t codes[] = {4,  6,  19, 22,   23,          25,
+                                   40, 42, 43, 1000, 0x80000000u, 0xFFFFFFFFu};
+    for (std::uint32_t code : codes) {
+        host.deliver(makeEvent(Bot, code, ~Word{0}, 0x1234, ~Word{0} - 7, 5, 6, 7));
+    }
+    EXPECT_TRUE(bot().locked);
+    EXPECT_EQ(bot().tags.count(), 1u);
+    EXPECT_TRUE(host.sent().empty());
+}
+
+TEST_F(BadInput, HighBitsInIntegerParametersAreIgnored) {
+    const Word highBits = sizeof(Word) > 4 ? ~Word{0} << 16 << 16 : 0;
+    hostsim::Arena& arena = host.arena(Bot);
+    host.deliver(makeEvent(Bot, hostsim::CodeInit, highBits | 0x00060005u,
+                           CheckingHost::callbackWord(), arena.playerList().headAddress(),
+                           arena.flagList().headAddress()));
+    EXPECT_EQ(texts(), std::vector<std::string>{"DLL plugin connected."});
+    host.clearSent();
+    arena.addPlayer("Ace", 7, 3, 1);
+    arena.addFlag(3);
+    deliver(hostsim::CodeFlagDrop);
+    hostsim::PlayerRecord& hopper = arena.addPlayer("Hop", 8, 3, 2);
+    host.clearSent();
+    deliver(hostsim::CodePlayerChange, hopper.address(), highBits | 0xFFFF0005u,
+            highBits | 0x00010003u);
+    deliver(hostsim::CodePlayerChange, hopper.address(), highBits | 0xFFFF0005u,
+            highBits | 0x00010008u);
+    EXPECT_EQ(texts(), (std::vector<std::string>{"*setfreq 5", "*setfreq 0"}));
+}
+
+TEST_F(BadInput, NullPlayerFlagAndCommandAddressesGetNoReplyAndNoPass) {
+    lockOnTeamThree();
+    hostsim::PlayerRecord& asker = host.arena(Bot).addPlayer("Asker", 9, 4, 8);
+    hostsim::CommandRecord about("about", "about");
+    const HostEvent events[] = {
+        makeEvent(Bot, hostsim::CodePlayerEntering, 0),
+        makeEvent(Bot, hostsim::CodePlayerChange, 0, 2, 1),
+        makeEvent(Bot, hostsim::CodePlayerLeaving, 0),
+        makeEvent(Bot, hostsim::CodeCommand, 0, about.address()),
+        makeEvent(Bot, hostsim::CodeCommand, asker.address(), 0),
+        makeEvent(Bot, hostsim::CodeHelp, 0, about.address()),
+        makeEvent(Bot, hostsim::CodeHelp, asker.address(), 0),
+    };
+    for (const HostEvent& event : events) {
+        host.deliver(event);
+    }
+    EXPECT_TRUE(host.sent().empty());
+    EXPECT_EQ(bot().tags.count(), 1u);
+    deliver(hostsim::CodeFlagGrab, 0, 0);
+    EXPECT_TRUE(bot().locked) << "a grab of no flag leaves every listed flag counted";
+}
+
+TEST_F(BadInput, AbsentCommandWordOrRestGetsNoReply) {
+    connect();
+    hostsim::PlayerRecord& asker = host.arena(Bot).addPlayer("Asker", 9, 4, 8);
+    hostsim::CommandRecord noWord("about", "about");
+    noWord.dropWord();
+    hostsim::CommandRecord noRest("about", "about");
+    noRest.dropRest();
+    for (std::uint32_t code : {hostsim::CodeCommand, hostsim::CodeHelp}) {
+        deliver(code, asker.address(), noWord.address());
+        deliver(code, asker.address(), noRest.address());
+    }
+    EXPECT_TRUE(host.sent().empty()) << "a record missing either text is not answered at all";
+}
+
+TEST_F(BadInput, NegativeAccessLevelsCountAsAboveTwelve) {
+    connect();
+    hostsim::PlayerRecord& asker = host.arena(Bot).addPlayer("Asker", 9, 4, 8);
+    hostsim::CommandRecord about("about", "about");
+    hostsim::CommandRecord version("version", "");
+    hostsim::CommandRecord bareHelp("help", "");
+    for (std::int32_t access : {-1, INT_MIN, 13, INT_MAX}) {
+        asker.setAccess(access);
+        deliver(hostsim::CodeCommand, asker.address(), about.address());
+        deliver(hostsim::CodeCommand, asker.address(), version.address());
+        deliver(hostsim::CodeHelp, asker.address(), about.address());
+        deliver(hostsim::CodeHelp, asker.address(), bareHelp.address());
+    }
+    EXPECT_TRUE(host.sent().empty());
+}
+
+TEST_F(BadInput, HandleZeroIsServedButNeverSends) {
+    host.arena(0).addPlayer("Ace", 7, 3, 1);
+    host.arena(0).addFlag(3);
+    host.deliver(host.initEvent(0));
+    host.deliver(makeEvent(0, hostsim::CodeArenaEnter));
+    host.deliver(makeEvent(0, hostsim::CodeTerm));
+    EXPECT_TRUE(bot(0).locked);
+    EXPECT_TRUE(host.sent().empty());
+}
+
+TEST_F(BadInput, ReentrantTalkFromInsideTheCallbackLeavesEverythingWhole) {
+    hostsim::Arena& arena = host.arena(Bot);
+    hostsim::PlayerRecord& ace = arena.addPlayer("Ace", 7, 3, 1);
+    arena.addPlayer("Bo", 8, 3, 2);
+    hostsim::FlagRecord& flag = arena.addFlag(3);
+    connect();
+    // During the announcement the host reports Ace leaving, a second bot, a split of the flags
+    // and, inside the reply to that, the bot re-entering the arena.
+    unsigned nested = 0;
+    host.onLine = [&](const hostsim::SentEvent& sent) {
+        if (sent.text.rfind("*arena Freq 3", 0) != 0 || nested++ != 0) {
+            return;
+        }
+        host.deliver(makeEvent(Bot, hostsim::CodePlayerLeaving, ace.address()));
+        host.deliver(host.initEvent(2));
+        flag.setTeam(4);
+        arena.addFlag(3);
+        host.deliver(makeEvent(Bot, hostsim::CodeFlagDrop));
+        host.deliver(makeEvent(Bot, hostsim::CodeArenaEnter));
+    };
+    deliver(hostsim::CodeFlagDrop);
+    host.onLine = nullptr;
+    EXPECT_EQ(texts(), (std::vector<std::string>{"*arena Freq 3 LOCKED -- No freq-hopping.",
+                                                 "DLL plugin connected."}));
+    EXPECT_FALSE(bot().locked) << "the innermost events decide: the flags are split";
+    EXPECT_EQ(tarnwick::registeredInstances().count(), 2u);
+}
+
+TEST_F(BadInput, HostRewritingItsEventDuringTheCallbackCannotChangeTheEventBeingHandled) {
+    connect();
+    host.onLine = [](const hostsim::SentEvent&) {
+        eventBeingDelivered->code = hostsim::CodeArenaEnter;
+        eventBeingDelivered->parameters[0] = 0x00060005u;
+    };
+    host.deliver(host.initEvent(Bot, 0x00050000u));
+    host.onLine = nullptr;
+    EXPECT_TRUE(bot().disabled) << "the refusal stands for the event as it was delivered";
+}
+
+TEST_F(BadInput, LongNamesAreCopiedAndComparedWhole) {
+    const std::string longName(1 << 20, 'n');
+    // The name runs over the ship and team offsets, so this player is on team 0x6E6E in ship
+    // 0x6E: a player in a ship on team 28270.
+    const HandMadePlayer member(7, longName);
+    const HandMadePlayer returning(8, longName);
+    const HandMadePlayer shorter(9, longName.substr(1));
+    hostsim::FlagRecord& flag = host.arena(Bot).addFlag(0x6E6E);
+    const HandMadeList players({member.address()});
+    for (const HandMadePlayer* player : {&member, &returning, &shorter}) {
+        host.treatAsLive(Bot, player->address());
+    }
+    const HandMadeList flags({flag.address()});
+    host.deliver(makeEvent(Bot, hostsim::CodeInit, 0x00060005u, CheckingHost::callbackWord(),
+                           players.headAddress(), flags.headAddress()));
+    deliver(hostsim::CodeArenaEnter);
+    ASSERT_EQ(bot().roster.count(), 1u);
+    EXPECT_EQ(bot().roster.head()->item->length(), longName.size());
+    host.clearSent();
+    deliver(hostsim::CodePlayerEntering, returning.address());
+    deliver(hostsim::CodePlayerEntering, shorter.address());
+    EXPECT_EQ(texts(), (std::vector<std::string>{"Welcome back. You may still enter team 28270",
+                                                 "Team 28270 is locked to prevent freq-hopping"}));
+}
+
+TEST_F(BadInput, RecordReusedAtTheSameAddressAfterLeavingHasNoPass) {
+    hostsim::PlayerRecord& ace = lockOnTeamThree();
+    deliver(hostsim::CodePlayerLeaving, ace.address());
+    // The host hands the same record to a newcomer, who takes a ship on the locked team.
+    ace.setName("Newcomer");
+    ace.setShip(8);
+    deliver(hostsim::CodePlayerEntering, ace.address());
+    ace.setShip(1);
+    deliver(hostsim::CodePlayerChange, ace.address(), 2, 8);
+    EXPECT_EQ(texts(),
+              (std::vector<std::string>{"Team 3 is locked to prevent freq-hopping", "*setfreq 0"}));
+}
+
+TEST_F(BadInput, GrabOfAFlagOutsideTheListExcludesNothing) {
+    hostsim::FlagRecord& listed = host.arena(Bot).addFlag(3);
+    host.arena(Bot).addPlayer("Ace", 7, 3, 1);
+    hostsim::FlagRecord stray;
+    stray.setTeam(5);
+    connect();
+    deliver(hostsim::CodeFlagGrab, 0, stray.address());
+    EXPECT_TRUE(bot().locked);
+    EXPECT_EQ(bot().lockedTeam, 3u);
+    deliver(hostsim::CodeFlagGrab, 0, listed.address());
+    EXPECT_FALSE(bot().locked) << "the only listed flag left out: nothing counted";
+}
+
+} // namespace
