@@ -88,10 +88,14 @@ std::string ScenarioSession::botPrefix(std::uint32_t handle) const {
     return handle == 1 ? std::string() : "[bot " + std::to_string(handle) + "] ";
 }
 
+std::string ScenarioSession::storyPrefix(std::uint32_t handle) const {
+    return handle == currentBot_ ? std::string() : "[bot " + std::to_string(handle) + "] ";
+}
+
 void ScenarioSession::say(LineResult& result, std::uint32_t handle, const std::string& shortForm,
                           const std::string& told) {
     result.output.push_back(botPrefix(handle) + shortForm);
-    result.story.push_back(botPrefix(handle) + told);
+    result.story.push_back(storyPrefix(handle) + told);
 }
 
 // Called inside the host's callback: notes the line, and queues the server's effect of a
@@ -191,7 +195,7 @@ void ScenarioSession::carryOutEffects(LineResult& result) {
         target->setTeam(static_cast<std::uint16_t>(team));
         say(result, effect.handle, "server: moves " + target->name() + " to team " + number,
             "game server: moves " + target->name() + " to team " + number);
-        result.story.push_back(botPrefix(effect.handle) + "host -> plug-in: " + target->name() +
+        result.story.push_back(storyPrefix(effect.handle) + "host -> plug-in: " + target->name() +
                                " changes to team " + number + " (was team " +
                                std::to_string(previousTeam) + ")");
         host_.deliver(hostsim::makeEvent(effect.handle, hostsim::CodePlayerChange,
@@ -229,7 +233,9 @@ LineResult ScenarioSession::perform(const std::string& line) {
     }
     carryOut(words, result);
     result.acted = true;
-    result.action.insert(0, botPrefix(currentBot_));
+    if (host_.arenas().size() > 1 && words[0] != "bot") {
+        result.action.insert(0, "[bot " + std::to_string(currentBot_) + "] ");
+    }
     return result;
 }
 

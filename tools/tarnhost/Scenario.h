@@ -90,7 +90,10 @@ private:
     BotFlags& flags() { return flags_[currentBot_]; }
     hostsim::PlayerRecord& player(const std::string& name);
     hostsim::FlagRecord& flag(const std::string& name);
+    // "[bot N] " in front of a short-form line of any bot but bot 1.
     std::string botPrefix(std::uint32_t handle) const;
+    // "[bot N] " in front of a told line of any bot but the current one.
+    std::string storyPrefix(std::uint32_t handle) const;
     std::string knownPlayers();
 
     // Delivers an event and collects every line the plug-in sends because of it, then carries

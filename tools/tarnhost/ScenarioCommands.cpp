@@ -118,13 +118,14 @@ bool plainEvent(const std::string& name, std::uint32_t& code, std::string& meani
         const char* meaning;
     };
     static const PlainEvent events[] = {
-        {"term", hostsim::CodeTerm, "disconnects from the plug-in (term)"},
-        {"tick", hostsim::CodeTick, "gets a clock tick"},
-        {"arena-enter", hostsim::CodeArenaEnter, "enters the arena"},
-        {"arena-leave", hostsim::CodeArenaLeave, "leaves the arena"},
-        {"flag-drop", hostsim::CodeFlagDrop, "hears of a flag drop, and nothing else changes"},
-        {"game-over", hostsim::CodeFlagGameOver, "hears that the flag game is over"},
-        {"flag-reset", hostsim::CodeFlagReset, "hears that the flags are reset"},
+        {"term", hostsim::CodeTerm, "the host disconnects the bot from the plug-in (term)"},
+        {"tick", hostsim::CodeTick, "a clock tick"},
+        {"arena-enter", hostsim::CodeArenaEnter, "the bot enters the arena"},
+        {"arena-leave", hostsim::CodeArenaLeave, "the bot leaves the arena"},
+        {"flag-drop", hostsim::CodeFlagDrop,
+         "the host reports a flag drop, and nothing else changes"},
+        {"game-over", hostsim::CodeFlagGameOver, "the flag game is over"},
+        {"flag-reset", hostsim::CodeFlagReset, "the flags are reset"},
     };
     for (const PlainEvent& event : events) {
         if (name == event.name) {
@@ -339,9 +340,9 @@ void ScenarioSession::initialise(const Words& words, LineResult& result) {
             throw ScenarioError("usage: init [MAJOR.MINOR] [no-callback] [no-lists]");
         }
     }
-    result.action = "bot " + std::to_string(currentBot_) +
-                    " connects: the host offers the handshake as version " + std::to_string(major) +
-                    "." + std::to_string(minor) + (withCallback ? "" : ", without a callback") +
+    result.action = "the bot connects: the host offers the handshake as version " +
+                    std::to_string(major) + "." + std::to_string(minor) +
+                    (withCallback ? "" : ", without a callback") +
                     (withLists ? "" : ", without its player and flag lists");
     hostsim::Arena& botArena = arena();
     deliver(hostsim::makeEvent(currentBot_, hostsim::CodeInit, hostsim::versionWord(major, minor),
@@ -364,8 +365,8 @@ void ScenarioSession::selectBot(const Words& words, LineResult& result) {
     expectCount(words, 2, 2, "bot HANDLE");
     currentBot_ = static_cast<std::uint32_t>(parseNumber(words[1], 0, UINT32_MAX, "handle"));
     arena();
-    result.action = "lines act on bot " + std::to_string(currentBot_) +
-                    " from here on: its own arena, its own lock";
+    result.action = "switch to bot " + std::to_string(currentBot_) +
+                    ": its own arena, and its own state in the plug-in";
     if (automaticInit_ && !status_[currentBot_].handshakeDelivered) {
         const LineResult handshake = initialiseCurrentBot();
         result.action += "; tarnhost delivers its handshake (init)";
@@ -476,7 +477,7 @@ void ScenarioSession::carryOut(const Words& words, LineResult& result) {
         initialise(words, result);
     } else if (plainEvent(verb, code, meaning)) {
         expectCount(words, 1, 1, verb);
-        result.action = "bot " + std::to_string(currentBot_) + " " + meaning;
+        result.action = meaning;
         deliver(hostsim::makeEvent(currentBot_, code), result);
     } else if (verb == "command" || verb == "help") {
         askPlugin(words, result);

@@ -17,10 +17,11 @@
 
 namespace {
 
+// The module's file name, with the platform's directory separator in front.
 #if defined(_WIN32)
-constexpr char ModuleFileName[] = "tarnwick.dll";
+constexpr char ModuleFileName[] = "\\tarnwick.dll";
 #else
-constexpr char ModuleFileName[] = "tarnwick.so";
+constexpr char ModuleFileName[] = "/tarnwick.so";
 #endif
 
 constexpr char Usage[] =
@@ -53,7 +54,7 @@ std::string programPath(const char* argumentZero) {
 std::string defaultModulePath(const std::string& program) {
     const std::size_t slash = program.find_last_of("/\\");
     const std::string directory = slash == std::string::npos ? "." : program.substr(0, slash);
-    return directory + "/" + ModuleFileName;
+    return directory + ModuleFileName;
 }
 
 bool inputIsTerminal() {
