@@ -1,0 +1,109 @@
+// Playing scenario files: plainly, as a check against the expected lines, and as a transcript.
+#include "Runner.h"
+#include "RealModule.h"
+
+#include <sstream>
+#include <string>
+
+namespace {
+
+struct Played {
+    bool passed;
+    std::string out;
+    std::string errors;
+};
+
+class RunnerTest : public tarnhosttest::RealModuleTest {
+protected:
+    Played play(const std::string& text, tarnhost::PlayStyle style, bool effects = false) {
+        std::istringstream in(text);
+        std::ostringstream out, errors;
+        tarnhost::PlayOptions options;
+        options.style = style;
+        options.effects = effects;
+        const bool passed = tarnhost::playScenario(
+            module.talk(), "story.scn", tarnhost::readScenario(in), options, out, errors);
+        return {passed, out.str(), errors.str()};
+    }
+};
+
+constexpr char Story[] = "# Team 3 owns the only flag.\n"
+                         "init\n"
+                         "> console: DLL plugin connected.\n"
+                         "\n"
+                         "player Ace team 3 ship 1\n"
+                         "flag north team 3\n"
+                         "arena-enter\n"
+                         "> arena: *arena Freq 3 LOCKED -- No freq-hopping.\n";
+
+TEST_F(RunnerTest, PlainPrintsOnlyWhatWasSent) {
+    const Played played = play(Story, tarnhost::PlayStyle::Plain);
+    EXPECT_TRUE(played.passed);
+    EXPECT_EQ(played.out, "console: DLL plugin connected.\n"
+                          "arena: *arena Freq 3 LOCKED -- No freq-hopping.\n");
+}
+
+TEST_F(RunnerTest, CheckPassesAFileThatMatchesAndShowsEachDifference) {
+    EXPECT_EQ(play(Story, tarnhost::PlayStyle::Check).out, "ok   story.scn\n");
+
+    const Played played = play(Story, tarnhost::PlayStyle::Check, true);
+    EXPECT_FALSE(played.passed);
+    EXPECT_EQ(played.out, "story.scn:7: after 'arena-enter'\n"
+                          "  - arena: *arena Freq 3 LOCKED -- No freq-hopping.\n"
+                          "  + arena: *arena Freq 3 LOCKED -- No freq-hopping.\n"
+                          "  + server: every player reads \"Freq 3 LOCKED -- No freq-hopping.\"\n"
+                          "FAIL story.scn\n");
+}
+
+TEST_F(RunnerTest, CheckComparesSilentLinesAndExpectationsAfterBlanks) {
+    const Played played = play("init\n> console: DLL plugin connected.\ntick\n> console: tock\n",
+                               tarnhost::PlayStyle::Check);
+    EXPECT_FALSE(played.passed);
+    EXPECT_NE(played.out.find("story.scn:3: after 'tick'\n  - console: tock\n"), std::string::npos);
+}
+
+TEST_F(RunnerTest, StopsAtTheFirstFailingLineNamingItsNumber) {
+    for (tarnhost::PlayStyle style : {tarnhost::PlayStyle::Plain, tarnhost::PlayStyle::Check,
+                                      tarnhost::PlayStyle::Transcript}) {
+        const Played played = play("init\n\ngrab Ace north\nterm\n", style);
+        EXPECT_FALSE(played.passed);
+        EXPECT_EQ(played.errors, "story.scn:3: unknown player 'Ace' on bot 1 (players: none)\n");
+        EXPECT_EQ(played.out.find("disconnected"), std::string::npos) << "line 4 never ran";
+    }
+}
+
+TEST_F(RunnerTest, TranscriptNarratesCommentsAndTellsEachLine) {
+    const Played played =
+        play(std::string(Story) + "> server: every player reads \"Freq 3 LOCKED -- No "
+                                  "freq-hopping.\"\n",
+             tarnhost::PlayStyle::Transcript, true);
+    EXPECT_TRUE(played.passed) << played.out;
+    const std::string& out = played.out;
+    EXPECT_NE(out.find("\nTeam 3 owns the only flag.\n\n  the bot connects"), std::string::npos);
+    EXPECT_NE(out.find("  Ace is in the arena on team 3, ship 1 (set up quietly)\n"),
+              std::string::npos);
+    EXPECT_NE(out.find("  the bot enters the arena\n"
+                       "      plug-in -> everybody, public chat: *arena Freq 3 LOCKED -- No "
+                       "freq-hopping.\n"
+                       "      game server: every player in the arena reads \"Freq 3 LOCKED -- "
+                       "No freq-hopping.\"\n"),
+              std::string::npos);
+    EXPECT_EQ(out.find("> arena:"), std::string::npos) << "expected lines are not narrated";
+}
+
+TEST_F(RunnerTest, TranscriptMarksALineThatDiffersFromTheFile) {
+    const Played played =
+        play("init\n> console: DLL plugin welcomes you.\n", tarnhost::PlayStyle::Transcript);
+    EXPECT_FALSE(played.passed);
+    EXPECT_NE(played.out.find("      !! story.scn:1: the file expects these lines instead:\n"
+                              "      !!   console: DLL plugin welcomes you.\n"),
+              std::string::npos);
+}
+
+TEST_F(RunnerTest, ReadsLinesEndingInCarriageReturns) {
+    const Played played =
+        play("init\r\n> console: DLL plugin connected.\r\n", tarnhost::PlayStyle::Check);
+    EXPECT_TRUE(played.passed) << played.out;
+}
+
+} // namespace

@@ -1,0 +1,121 @@
+// A line the scenario language cannot carry out is refused with a message naming what is
+// wrong, and leaves every arena as it was: no event delivered, no record changed.
+#include "FakePlugin.h"
+#include "Scenario.h"
+
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct RefusedLine {
+    const char* line;
+    const char* message;
+};
+
+void PrintTo(const RefusedLine& refused, std::ostream* out) {
+    *out << refused.line;
+}
+
+// A test name from the line: its letters and digits, every other run of bytes as one '_'.
+std::string nameOf(const ::testing::TestParamInfo<RefusedLine>& info) {
+    std::string name = std::to_string(info.index) + "_";
+    for (const char* at = info.param.line; *at != '\0'; ++at) {
+        const bool plain = std::isalnum(static_cast<unsigned char>(*at)) != 0;
+        if (plain) {
+            name += *at;
+        } else if (name.back() != '_') {
+            name += '_';
+        }
+    }
+    return name;
+}
+
+// Bot 1 holds Ace (team 3, ship 1, carrying north) and Bea (team 2); south lies on the field.
+class ScenarioErrorsTest : public ::testing::TestWithParam<RefusedLine> {
+protected:
+    void SetUp() override {
+        fakeplugin::reset();
+        for (const char* line : {"init", "player Ace team 3 ship 1", "player Bea team 2 ship 1",
+                                 "flag north team 3", "flag south team 2", "grab Ace north"}) {
+            session.perform(line);
+        }
+    }
+
+    tarnhost::ScenarioSession session{&fakeplugin::talk};
+};
+
+TEST_P(ScenarioErrorsTest, RefusesTheLineWithItsMessageAndChangesNothing) {
+    const std::vector<std::string> stateBefore = session.describeState();
+    const std::size_t eventsBefore = fakeplugin::recording().events.size();
+    try {
+        session.perform(GetParam().line);
+        FAIL() << "carried out: " << GetParam().line;
+    } catch (const tarnhost::ScenarioError& error) {
+        EXPECT_EQ(error.what(), std::string(GetParam().message));
+    }
+    EXPECT_EQ(session.describeState(), stateBefore);
+    EXPECT_EQ(fakeplugin::recording().events.size(), eventsBefore);
+    EXPECT_EQ(session.currentBot(), 1u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EveryCommand, ScenarioErrorsTest,
+    ::testing::Values(
+        RefusedLine{"dance", "unknown command 'dance' (try 'help')"},
+        RefusedLine{"grab Zed south", "unknown player 'Zed' on bot 1 (players: Ace, Bea)"},
+        RefusedLine{"grab Bea west", "unknown flag 'west' on bot 1 (flags: north, south)"},
+        RefusedLine{"grab Bea north", "flag 'north' is carried by Ace"},
+        RefusedLine{"grab Bea", "usage: grab NAME FLAG"},
+        RefusedLine{"set Ace team x", "bad team 'x' (a whole number from 0 to 65535 expected)"},
+        RefusedLine{"set Ace ship 8 team 65536",
+                    "bad team '65536' (a whole number from 0 to 65535 expected)"},
+        RefusedLine{"set Bea team 4 ident 0", "ident 0 is Ace's already on bot 1"},
+        RefusedLine{"set Ace team 4 ship", "'ship' needs a value"},
+        RefusedLine{"player Ace", "player 'Ace' is already in the arena of bot 1"},
+        RefusedLine{"arrive Cid team 1 ident 1", "ident 1 is Bea's already on bot 1"},
+        RefusedLine{"arrive Cid team 1 colour red",
+                    "unknown player field 'colour' (team, ship, ident, access or flags "
+                    "expected)"},
+        RefusedLine{"arrive Cid access 2147483648",
+                    "bad access '2147483648' (a whole number from -2147483648 to 2147483647 "
+                    "expected)"},
+        RefusedLine{"arrive \"Cid", "unterminated quoted text"},
+        RefusedLine{"change Ace team 4 access 3", "change moves a player's team or ship only"},
+        RefusedLine{"change Ace team", "usage: change NAME [team N] [ship N]"},
+        RefusedLine{"depart Zed", "unknown player 'Zed' on bot 1 (players: Ace, Bea)"},
+        RefusedLine{"remove Ace Bea", "usage: remove NAME"},
+        RefusedLine{"drop Zed", "unknown player 'Zed' on bot 1 (players: Ace, Bea)"},
+        RefusedLine{"flag south", "flag 'south' already exists on bot 1"},
+        RefusedLine{"flag west team", "usage: flag NAME [team N|none]"},
+        RefusedLine{"flag west owner 3", "usage: flag NAME [team N|none]"},
+        RefusedLine{"flag-team south nobody",
+                    "bad flag team 'nobody' (a whole number from 0 to 65535 expected)"},
+        RefusedLine{"remove-flag west", "unknown flag 'west' on bot 1 (flags: north, south)"},
+        RefusedLine{"flag-grab", "usage: flag-grab FLAG"},
+        RefusedLine{"init 6", "usage: init [MAJOR.MINOR] [no-callback] [no-lists]"},
+        RefusedLine{"init 6.x", "bad minor version 'x' (a whole number from 0 to 65535 expected)"},
+        RefusedLine{"tick now", "usage: tick"},
+        RefusedLine{"effects maybe", "usage: effects on|off"},
+        RefusedLine{"command Ace", "usage: command NAME WORD [REST]"},
+        RefusedLine{"help Zed about", "unknown player 'Zed' on bot 1 (players: Ace, Bea)"},
+        RefusedLine{"event 24 null %west", "unknown flag 'west' on bot 1 (flags: north, south)"},
+        RefusedLine{"event 0x", "bad code '0x' (a whole number from 0 to 4294967295 expected)"},
+        RefusedLine{"event 17 @Ace -2147483649",
+                    "bad parameter '-2147483649' (a whole number from -2147483648 to 0 "
+                    "expected)"},
+        RefusedLine{"bot -1", "bad handle '-1' (a whole number from 0 to 4294967295 expected)"}),
+    nameOf);
+
+TEST(ScenarioNameLimitTest, RefusesANameLongerThanTheRecordHolds) {
+    fakeplugin::reset();
+    tarnhost::ScenarioSession session(&fakeplugin::talk);
+    EXPECT_THROW(session.perform("player " + std::string(136, 'x')), tarnhost::ScenarioError);
+    EXPECT_NO_THROW(session.perform("player " + std::string(135, 'x')));
+}
+
+} // namespace
