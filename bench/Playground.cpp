@@ -1,0 +1,23 @@
+#include "Playground.h"
+
+#include "BenchArena.h"
+#include "PluginDriver.h"
+
+namespace bench {
+
+hostsim::Host& benchHost() {
+    static hostsim::Host host{&talkToPlugin};
+    return host;
+}
+
+hostsim::Arena& arenaOf(std::uint32_t players) {
+    hostsim::Host& host = benchHost();
+    hostsim::Arena& arena = host.arena(players);
+    if (arena.players().empty()) {
+        populateArena(arena, players);
+        connectBot(host, players);
+    }
+    return arena;
+}
+
+} // namespace bench

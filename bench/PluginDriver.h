@@ -1,0 +1,47 @@
+// The benchmarks' link between hostsim and the plug-in core linked into the program: the cast
+// from the host's event record to the plug-in's, and a callback that only counts what it gets.
+#pragma once
+
+#include "Host.h"
+#include "host/BotEvent.h"
+
+#include <cstddef>
+#include <cstdint>
+
+namespace bench {
+
+// The host's record and the plug-in's are one layout, word for word, on every platform.
+static_assert(sizeof(hostsim::HostEvent) == sizeof(tarnwick::BotEvent), "same size");
+static_assert(offsetof(hostsim::HostEvent, handle) == offsetof(tarnwick::BotEvent, handle),
+              "handle at the same offset");
+static_assert(offsetof(hostsim::HostEvent, code) == offsetof(tarnwick::BotEvent, code),
+              "code at the same offset");
+static_assert(offsetof(hostsim::HostEvent, parameters) == offsetof(tarnwick::BotEvent, p1),
+              "parameters at the same offset");
+
+// Hands an event laid out by the host to the core's `talk`, as the module's export does.
+void talkToPlugin(hostsim::HostEvent* event);
+
+// What the counting callback has received, by kind. Texts are never read or copied.
+struct SentCounts {
+    std::uint64_t echoes;
+    std::uint64_t publicLines;
+    std::uint64_t privateLines;
+};
+
+// The program's one tally; global because a host callback carries no context of its own.
+inline SentCounts sentCounts{0, 0, 0};
+
+// Every outbound event received so far, of any kind.
+inline std::uint64_t sentTotal() {
+    return sentCounts.echoes + sentCounts.publicLines + sentCounts.privateLines;
+}
+
+// The host callback handed to the plug-in: counts the event by kind and returns at once.
+void countSentEvent(tarnwick::BotEvent* event);
+
+// Delivers `EventInit` (version 6.5) for `handle` with the counting callback and the addresses
+// of that bot's list heads in `host`.
+void connectBot(hostsim::Host& host, std::uint32_t handle);
+
+} // namespace bench
