@@ -21,6 +21,11 @@ constexpr std::uint32_t WidestPadding = 32;
 // 2 to 32 has no digits to write with and gives the empty text.
 Text formatInteger(std::uint32_t value, std::uint32_t radix, std::uint16_t width, bool isSigned);
 
+// A chat line: the bytes of `opening` before its NUL, the signed decimal form of `number` (the
+// text `Text(number)` holds), then the bytes of `closing` before its NUL (null for none). The
+// digits are written into a local array, so the line costs one exact-size allocation.
+Text lineWithNumber(const char* opening, std::int32_t number, const char* closing);
+
 // 'A' to 'Z' lowered to 'a' to 'z'; every other byte, 128 to 255 included, unchanged.
 constexpr unsigned char toLowerAscii(unsigned char character) {
     return (character >= 'A' && character <= 'Z') ? static_cast<unsigned char>(character + 32)

@@ -36,14 +36,17 @@ void copyBytes(char* target, const char* source, std::uint32_t count) {
 Text::Text(char* characters, std::uint32_t length) : characters_(characters), length_(length) {}
 
 char* Text::joinedBuffer(const char* first, std::uint32_t firstCount, const char* second,
-                         std::uint32_t secondCount) {
-    if (secondCount >= std::numeric_limits<std::uint32_t>::max() - firstCount) {
+                         std::uint32_t secondCount, const char* third, std::uint32_t thirdCount) {
+    constexpr std::uint32_t mostCharacters = std::numeric_limits<std::uint32_t>::max() - 1;
+    if (firstCount > mostCharacters || secondCount > mostCharacters - firstCount ||
+        thirdCount > mostCharacters - firstCount - secondCount) {
         throw std::bad_alloc();
     }
-    const std::uint32_t length = firstCount + secondCount;
+    const std::uint32_t length = firstCount + secondCount + thirdCount;
     char* buffer = new char[static_cast<std::size_t>(length) + 1];
     copyBytes(buffer, first, firstCount);
     copyBytes(buffer + firstCount, second, secondCount);
+    copyBytes(buffer + firstCount + secondCount, third, thirdCount);
     buffer[length] = '\0';
     return buffer;
 }
@@ -54,7 +57,8 @@ Text::Text(const char* string) : characters_(nullptr), length_(stringLength(stri
     characters_ = joinedBuffer(string, length_, nullptr, 0);
 }
 
-Text::Text(std::int32_t value) : Text(formatInteger(static_cast<std::uint32_t>(value), 10, 0, true)) {}
+Text::Text(std::int32_t value)
+    : Text(formatInteger(static_cast<std::uint32_t>(value), 10, 0, true)) {}
 
 Text::Text(const Text& other)
     : Text(joinedBuffer(other.characters_, other.length_, nullptr, 0), other.length_) {}
@@ -64,7 +68,9 @@ Text::Text(Text&& other) : Text() {
     std::swap(length_, other.length_);
 }
 
-Text::~Text() { delete[] characters_; }
+Text::~Text() {
+    delete[] characters_;
+}
 
 Text& Text::operator=(const Text& other) {
     if (this != &other) {
@@ -113,6 +119,15 @@ Text operator+(const char* left, const Text& right) {
     const std::uint32_t leftLength = stringLength(left);
     return Text(Text::joinedBuffer(left, leftLength, right.characters_, right.length_),
                 leftLength + right.length_);
+}
+
+Text joinAround(const char* opening, const char* middle, std::uint32_t middleCount,
+                const char* closing) {
+    const std::uint32_t openingLength = stringLength(opening);
+    const std::uint32_t closingLength = stringLength(closing);
+    char* buffer =
+        Text::joinedBuffer(opening, openingLength, middle, middleCount, closing, closingLength);
+    return Text(buffer, openingLength + middleCount + closingLength);
 }
 
 } // namespace tarnwick

@@ -44,11 +44,14 @@ public:
 private:
     Text(char* characters, std::uint32_t length);
 
-    // A buffer of `length` + 1 bytes holding `first`, then `second`, then NUL.
+    // A buffer of `length` + 1 bytes holding `first`, then `second`, then `third`, then NUL.
     static char* joinedBuffer(const char* first, std::uint32_t firstCount, const char* second,
-                              std::uint32_t secondCount);
+                              std::uint32_t secondCount, const char* third = nullptr,
+                              std::uint32_t thirdCount = 0);
     friend Text operator+(const Text& left, const char* right);
     friend Text operator+(const char* left, const Text& right);
+    friend Text joinAround(const char* opening, const char* middle, std::uint32_t middleCount,
+                           const char* closing);
 
     char* characters_;
     std::uint32_t length_;
@@ -58,5 +61,11 @@ private:
 Text operator+(const Text& left, const char* right);
 // The bytes of `left` before its NUL (none for null) followed by the text's characters.
 Text operator+(const char* left, const Text& right);
+
+// The bytes of `opening` before its NUL, then `middleCount` bytes of `middle`, then the bytes of
+// `closing` before its NUL, as one new text built with a single exact-size allocation. A null
+// `opening` or `closing` counts as empty; `middle` may be null only when `middleCount` is 0.
+Text joinAround(const char* opening, const char* middle, std::uint32_t middleCount,
+                const char* closing);
 
 } // namespace tarnwick

@@ -15,6 +15,8 @@ constexpr char WelcomeBackOpening[] = "Welcome back. You may still enter team ";
 constexpr char LockedOpening[] = "Team ";
 constexpr char LockedClosing[] = " is locked to prevent freq-hopping";
 constexpr char SetTeamOpening[] = "*setfreq ";
+// The only bit in which an ASCII capital differs from its lower-case form.
+constexpr unsigned char CaseBit = 0x20;
 
 // Whether any roster entry, first to last, matches `name`.
 bool rosterHolds(const Roster& roster, const char* name) {
@@ -26,19 +28,30 @@ bool rosterHolds(const Roster& roster, const char* name) {
     return false;
 }
 
-// The decimal text of a team number, which always lies from 0 to 65535.
-Text teamText(std::uint32_t team) { return Text(static_cast<std::int32_t>(team)); }
+// `opening`, the decimal form of a team number (always from 0 to 65535), then `closing` (null
+// for none), built with one allocation.
+Text teamLine(const char* opening, std::uint32_t team, const char* closing) {
+    return lineWithNumber(opening, static_cast<std::int32_t>(team), closing);
+}
 
 } // namespace
 
 bool namesMatch(const char* left, const char* right) {
     for (;; ++left, ++right) {
-        const unsigned char leftByte = toLowerAscii(static_cast<unsigned char>(*left));
-        if (leftByte != toLowerAscii(static_cast<unsigned char>(*right))) {
-            return false;
+        const auto leftByte = static_cast<unsigned char>(*left);
+        const auto difference = static_cast<unsigned char>(leftByte ^ *right);
+        if (difference == 0) {
+            if (leftByte == '\0') {
+                return true;
+            }
+            continue;
         }
-        if (leftByte == '\0') {
-            return true;
+        // Two different bytes fold alike only when they are a letter from 'A' to 'Z' and its
+        // lower-case form: they differ in the case bit alone, and with it set they are a letter
+        // from 'a' to 'z'. NUL never folds with anything.
+        const auto lowered = static_cast<unsigned char>(leftByte | CaseBit);
+        if (difference != CaseBit || lowered < 'a' || lowered > 'z') {
+            return false;
         }
     }
 }
@@ -49,11 +62,11 @@ void handlePlayerEntering(BotInstance& instance, HostAddress player) {
     }
     if (rosterHolds(instance.roster, playerName(player))) {
         setTag(instance.tags, player, TeamPassKey, TeamPassValue);
-        const Text line = WelcomeBackOpening + teamText(instance.lockedTeam);
+        const Text line = teamLine(WelcomeBackOpening, instance.lockedTeam, nullptr);
         sendPrivate(instance, player, line.chars());
         return;
     }
-    const Text line = LockedOpening + teamText(instance.lockedTeam) + LockedClosing;
+    const Text line = teamLine(LockedOpening, instance.lockedTeam, LockedClosing);
     sendPrivate(instance, player, line.chars());
 }
 
@@ -68,7 +81,7 @@ void handlePlayerChange(BotInstance& instance, HostAddress player, std::uint32_t
     if (previousShip == SpectatorShip) {
         returnTeam = instance.lockedTeam == 0 ? 1 : 0;
     }
-    const Text line = SetTeamOpening + teamText(returnTeam);
+    const Text line = teamLine(SetTeamOpening, returnTeam, nullptr);
     sendPrivate(instance, player, line.chars());
 }
 

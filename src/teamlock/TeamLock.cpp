@@ -2,6 +2,7 @@
 
 #include "host/HostRecords.h"
 #include "plugin/Senders.h"
+#include "support/NumberFormat.h"
 #include "support/PlayerTags.h"
 #include "support/Text.h"
 
@@ -67,9 +68,8 @@ void announceLock(BotInstance& instance) {
         sendPublic(instance, PrivateAnnouncement);
         return;
     }
-    const Text line =
-        AnnouncementOpening + Text(static_cast<std::int32_t>(instance.lockedTeam)) +
-        AnnouncementClosing;
+    const Text line = lineWithNumber(
+        AnnouncementOpening, static_cast<std::int32_t>(instance.lockedTeam), AnnouncementClosing);
     sendPublic(instance, line.chars());
 }
 
