@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The tarnhost program as people run it: an interactive session piped through standard input
 # (compared line for line with interactive.expected), the exit status and message of a file that
-# fails, and the exit status of bad usage.
+# fails, directories of scenarios, and the exit status of bad usage.
 #   program_test.sh TARNHOST MODULE TEST_DIRECTORY
 set -uo pipefail
 
@@ -38,6 +38,20 @@ for mode in "" --check --transcript; do
         fail "a broken file with '$mode' did not name line 3: $(cat "$scratch/err")"
     grep -q "disconnected" "$scratch/out" && fail "line 4 ran after the broken line with '$mode'"
 done
+
+# A directory stands for the .scn files in it, in name order; one without any is an error.
+mkdir -p "$scratch/files" "$scratch/empty"
+printf 'init\n> console: DLL plugin connected.\n' >"$scratch/files/b.scn"
+printf 'init 7.0\n> console: DLL plugin cannot connect.  This plugin is out of date.\n' \
+    >"$scratch/files/a.scn"
+"$tarnhost" --module "$module" --check "$scratch/files" >"$scratch/out" 2>&1
+status=$?
+((status == 0)) || fail "a directory of passing files exited $status"
+[[ $(cat "$scratch/out") == "ok   $scratch/files/a.scn"$'\n'"ok   $scratch/files/b.scn" ]] ||
+    fail "a directory was not played file by file in name order: $(cat "$scratch/out")"
+"$tarnhost" --module "$module" --check "$scratch/empty" >/dev/null 2>&1
+status=$?
+((status == 2)) || fail "a directory without scenarios exited $status"
 
 # Bad usage and a missing module exit 2 with a message.
 "$tarnhost" --module "$module" --bogus >/dev/null 2>"$scratch/err"

@@ -3,6 +3,8 @@
 #include "Module.h"
 #include "Runner.h"
 
+#include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <string>
@@ -29,7 +31,8 @@ constexpr char Usage[] =
     "       tarnhost [OPTIONS] FILE               play a scenario, print what the plug-in sends\n"
     "       tarnhost [OPTIONS] --transcript FILE  play a scenario as a story told in words\n"
     "       tarnhost [OPTIONS] --check FILE...    play scenarios, compare with their expected\n"
-    "                                             lines, exit 1 on any difference\n"
+    "                                             lines, exit 1 on any difference (a directory\n"
+    "                                             stands for the .scn files in it)\n"
     "options:\n"
     "  --module PATH  the plug-in to load (default: the module beside tarnhost)\n"
     "  --effects      with a FILE: game-server effects from the first line on\n"
@@ -65,6 +68,27 @@ bool inputIsTerminal() {
 #endif
 }
 
+// The paths with each directory replaced by the .scn files in it, in name order.
+std::vector<std::string> expandDirectories(const std::vector<std::string>& paths) {
+    std::vector<std::string> files;
+    for (const std::string& path : paths) {
+        std::error_code error;
+        if (!std::filesystem::is_directory(path, error)) {
+            files.push_back(path);
+            continue;
+        }
+        std::vector<std::string> found;
+        for (const auto& entry : std::filesystem::directory_iterator(path, error)) {
+            if (entry.path().extension() == ".scn") {
+                found.push_back(entry.path().string());
+            }
+        }
+        std::sort(found.begin(), found.end());
+        files.insert(files.end(), found.begin(), found.end());
+    }
+    return files;
+}
+
 struct Options {
     std::string modulePath;
     tarnhost::PlayOptions play;
@@ -97,6 +121,12 @@ bool parseOptions(int argumentCount, char** arguments, Options& options) {
         } else {
             options.files.push_back(argument);
         }
+    }
+    const bool named = !options.files.empty();
+    options.files = expandDirectories(options.files);
+    if (named && options.files.empty()) {
+        std::cerr << "tarnhost: no .scn files in the directories named\n";
+        return false;
     }
     const bool tooManyFiles = !check && options.files.size() > 1;
     const bool modesClash =
