@@ -1,0 +1,80 @@
+#!/usr/bin/env bash
+# Builds the Windows package with scripts/package, unpacks it into a scratch folder and uses
+# it as an operator would under wine: every bundled scenario is checked, the demo plays as a
+# transcript, play-demo.cmd runs, and an interactive session answers through a pipe.
+#
+#   tests/tarnhost/package_test.sh [--build-dir DIR]    (arguments go to scripts/package)
+#
+# Exits 77 ("cannot run here") when wine or unzip is missing.
+set -uo pipefail
+
+cd "$(dirname "${BASH_SOURCE[0]}")/../.."
+root=$PWD
+for tool in wine unzip; do
+    if ! command -v "$tool" >/dev/null 2>&1; then
+        echo "package test: $tool is missing"
+        exit 77
+    fi
+done
+export WINEPREFIX=${WINEPREFIX:-$root/build/wineprefix}
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+unset DISPLAY WAYLAND_DISPLAY
+
+zip_path=$(scripts/package "$@" | tail -n 1) || {
+    echo "FAIL: scripts/package failed"
+    exit 1
+}
+scratch=$(mktemp -d "$root/build/package-test.XXXXXX")
+trap 'rm -rf "$scratch"' EXIT
+unzip -q "$zip_path" -d "$scratch" || exit 1
+folder=$scratch/$(basename "$zip_path" .zip)
+failures=0
+
+# Reports a failed expectation and counts it.
+fail() {
+    echo "FAIL: $*"
+    failures=$((failures + 1))
+}
+
+# The package holds the module, the runner, the guide, the demo launcher and every scenario.
+for entry in tarnwick.dll tarnhost.exe OPERATORS-GUIDE.txt play-demo.cmd; do
+    [[ -f $folder/$entry ]] || fail "$entry is not in the package"
+done
+for scenario in scenarios/*.scn; do
+    [[ -f $folder/$scenario ]] || fail "$scenario is not in the package"
+done
+
+cd "$folder" || exit 1
+
+echo "---- wine tarnhost.exe --check scenarios"
+timeout 600 wine tarnhost.exe --check scenarios | tr -d '\r' | tee "$scratch/check.out"
+status=${PIPESTATUS[0]}
+((status == 0)) || fail "the bundled scenarios do not pass under wine (exit $status)"
+[[ $(grep -c '^ok ' "$scratch/check.out") -eq $(ls scenarios/*.scn | wc -l) ]] ||
+    fail "not every bundled scenario reported ok"
+
+echo "---- wine tarnhost.exe --transcript scenarios\\demo.scn"
+timeout 300 wine tarnhost.exe --transcript 'scenarios\demo.scn' | tr -d '\r' >"$scratch/demo.out"
+status=${PIPESTATUS[0]}
+((status == 0)) || fail "the demo transcript exited $status"
+grep -qF 'game server: every player in the arena reads "Freq 3 LOCKED -- No freq-hopping."' \
+    "$scratch/demo.out" || fail "the demo transcript does not show the lock announcement"
+
+echo "---- wine cmd /c play-demo.cmd"
+timeout 300 wine cmd /c play-demo.cmd </dev/null 2>&1 | tr -d '\r' >"$scratch/cmd.out"
+grep -qF 'plug-in -> Cid, privately: *setfreq 2' "$scratch/cmd.out" ||
+    fail "play-demo.cmd does not play the demo: $(head -n 5 "$scratch/cmd.out")"
+
+echo "---- interactive wine tarnhost.exe, run from another folder"
+cd "$scratch" || exit 1
+printf 'arrive Ace team 3 ship 1\nflag north team 3\narena-enter\nstate\n' |
+    timeout 300 wine "$folder/tarnhost.exe" | tr -d '\r' >"$scratch/session.out"
+for expected in "plug-in -> host console: DLL plugin connected." \
+    "plug-in -> everybody, public chat: *arena Freq 3 LOCKED -- No freq-hopping." \
+    "player Ace: team 3, ship 1, ident 0, access 0"; do
+    grep -qF "$expected" "$scratch/session.out" || fail "the interactive session lacks: $expected"
+done
+
+((failures == 0)) && echo "package test: $(basename "$zip_path") works under wine"
+((failures == 0))
