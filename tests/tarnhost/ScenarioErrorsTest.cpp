@@ -105,6 +105,16 @@ INSTANTIATE_TEST_SUITE_P(
         RefusedLine{"help Zed about", "unknown player 'Zed' on bot 1 (players: Ace, Bea)"},
         RefusedLine{"event 24 null %west", "unknown flag 'west' on bot 1 (flags: north, south)"},
         RefusedLine{"event 0x", "bad code '0x' (a whole number from 0 to 4294967295 expected)"},
+        RefusedLine{"event 10 5", "p1 of event 10 is read as a player's address: give @NAME or "
+                                  "null"},
+        RefusedLine{"event 17 %north 2 1",
+                    "p1 of event 17 is read as a player's address: give @NAME or null"},
+        RefusedLine{"event 24 @Ace @Ace",
+                    "p2 of event 24 is read as a flag's address: give %FLAG or null"},
+        RefusedLine{"event 21 @Ace 8", "p2 of event 21 is read as a command's address: give "
+                                       "null, or use 'command' or 'help'"},
+        RefusedLine{"event 0 0x60005 4096",
+                    "p2 of event 0 is read as an address: give null, or use 'init'"},
         RefusedLine{"event 17 @Ace -2147483649",
                     "bad parameter '-2147483649' (a whole number from -2147483648 to 0 "
                     "expected)"},

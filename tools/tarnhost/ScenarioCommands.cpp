@@ -137,6 +137,56 @@ bool plainEvent(const std::string& name, std::uint32_t& code, std::string& meani
     return false;
 }
 
+// What the plug-in reads through a parameter of an inbound event, when it reads an address.
+enum class AddressKind { None, Player, Flag, Command, HostOwned };
+
+AddressKind addressKind(std::uint32_t code, std::size_t parameter) {
+    switch (code) {
+    case hostsim::CodeInit:
+        return parameter >= 1 && parameter <= 3 ? AddressKind::HostOwned : AddressKind::None;
+    case hostsim::CodePlayerEntering:
+    case hostsim::CodePlayerChange:
+    case hostsim::CodePlayerLeaving:
+        return parameter == 0 ? AddressKind::Player : AddressKind::None;
+    case hostsim::CodeCommand:
+    case hostsim::CodeHelp:
+        return parameter == 0   ? AddressKind::Player
+               : parameter == 1 ? AddressKind::Command
+                                : AddressKind::None;
+    case hostsim::CodeFlagGrab:
+        return parameter == 1 ? AddressKind::Flag : AddressKind::None;
+    default:
+        return AddressKind::None;
+    }
+}
+
+// Refuses a word in a parameter the plug-in reads through unless it names a record of the right
+// kind: any other number would have the plug-in read memory that is not a record, and end
+// the session.
+void expectAddressWord(std::uint32_t code, std::size_t parameter, const std::string& word) {
+    const AddressKind kind = addressKind(code, parameter);
+    const char first = word.empty() ? '\0' : word[0];
+    const bool fits = kind == AddressKind::None || word == "null" ||
+                      (kind == AddressKind::Player && first == '@') ||
+                      (kind == AddressKind::Flag && first == '%');
+    if (fits) {
+        return;
+    }
+    const std::string where =
+        "p" + std::to_string(parameter + 1) + " of event " + std::to_string(code);
+    switch (kind) {
+    case AddressKind::Player:
+        throw ScenarioError(where + " is read as a player's address: give @NAME or null");
+    case AddressKind::Flag:
+        throw ScenarioError(where + " is read as a flag's address: give %FLAG or null");
+    case AddressKind::Command:
+        throw ScenarioError(where + " is read as a command's address: give null, or use "
+                                    "'command' or 'help'");
+    default:
+        throw ScenarioError(where + " is read as an address: give null, or use 'init'");
+    }
+}
+
 } // namespace
 
 void ScenarioSession::expectFreeIdent(std::uint16_t ident, const hostsim::PlayerRecord* except) {
@@ -400,6 +450,7 @@ void ScenarioSession::deliverRawEvent(const Words& words, LineResult& result) {
     const auto eventCode = static_cast<std::uint32_t>(parseNumber(words[1], 0, UINT32_MAX, "code"));
     Word parameters[6] = {};
     for (std::size_t at = 2; at < words.size(); ++at) {
+        expectAddressWord(eventCode, at - 2, words[at]);
         parameters[at - 2] = parameter(words[at]);
     }
     result.action =
