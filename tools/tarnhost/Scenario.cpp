@@ -18,6 +18,7 @@ constexpr int LongestEffectChain = 64;
 constexpr char SetTeamCommand[] = "*setfreq ";
 constexpr char ArenaCommand[] = "*arena ";
 
+// Whether `text` begins with `prefix`.
 bool startsWith(const std::string& text, const char* prefix) {
     return text.rfind(prefix, 0) == 0;
 }

@@ -86,24 +86,34 @@ private:
 
     using Words = std::vector<std::string>;
 
+    // The current bot's arena and flag names, made empty on first use.
     hostsim::Arena& arena() { return host_.arena(currentBot_); }
     BotFlags& flags() { return flags_[currentBot_]; }
+    // The named player or flag of the current bot; throws, listing the known names, when there
+    // is none.
     hostsim::PlayerRecord& player(const std::string& name);
     hostsim::FlagRecord& flag(const std::string& name);
     // "[bot N] " in front of a short-form line of any bot but bot 1.
     std::string botPrefix(std::uint32_t handle) const;
     // "[bot N] " in front of a told line of any bot but the current one.
     std::string storyPrefix(std::uint32_t handle) const;
+    // The current bot's player names, in list order; "none" when it has none.
     std::string knownPlayers();
 
     // Delivers an event and collects every line the plug-in sends because of it, then carries
     // out the server effects those lines asked for, each delivered after the callback returned.
     void deliver(const hostsim::HostEvent& event, LineResult& result);
+    // Takes one line the plug-in sent, inside the host's callback: notes it for `state`, adds it
+    // to the line being carried out, and queues or shows its server effect.
     void record(const hostsim::SentEvent& sent);
+    // Carries out the queued "*setfreq" lines, at most LongestEffectChain moves per line.
     void carryOutEffects(LineResult& result);
+    // Adds one line in both forms, marked with the bot it came from where that is needed.
     void say(LineResult& result, std::uint32_t handle, const std::string& shortForm,
              const std::string& told);
 
+    // The commands, one per verb (or pair of verbs). Each reads and checks its whole line,
+    // throwing ScenarioError before it changes anything, then acts and fills `result`.
     void definePlayer(const Words& words, bool arrives, LineResult& result);
     void setPlayer(const Words& words, LineResult& result);
     void removePlayer(const Words& words, LineResult& result);
@@ -116,9 +126,13 @@ private:
     void selectBot(const Words& words, LineResult& result);
     void askPlugin(const Words& words, LineResult& result);
     void deliverRawEvent(const Words& words, LineResult& result);
+    // Hands the line to the command of its first word; throws on an unknown word.
     void carryOut(const Words& words, LineResult& result);
+    // A raw event parameter: a number, @PLAYER's or %FLAG's record address, or null (0).
     hostsim::Word parameter(const std::string& word);
+    // Puts the carrier's flags back on the field, owned by `team`, as a drop or departure does.
     void releaseCarriedFlags(const std::string& carrierName, std::uint16_t team);
+    // Throws when a player of the current bot other than `except` has this ident.
     void expectFreeIdent(std::uint16_t ident, const hostsim::PlayerRecord* except);
 
     hostsim::Host host_;

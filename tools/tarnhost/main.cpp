@@ -60,6 +60,7 @@ std::string defaultModulePath(const std::string& program) {
     return directory + ModuleFileName;
 }
 
+// Whether standard input is a terminal (a person typing) rather than a pipe or a file.
 bool inputIsTerminal() {
 #if defined(_WIN32)
     return _isatty(_fileno(stdin)) != 0;
@@ -162,6 +163,8 @@ int playFile(const Options& options, const std::string& path) {
 
 } // namespace
 
+// Plays the files named, or runs the interactive mode when none is; the exit status says how
+// it went (see Usage).
 int main(int argumentCount, char** arguments) {
     for (int index = 1; index < argumentCount; ++index) {
         const std::string argument = arguments[index];
