@@ -10,7 +10,7 @@ int runInteractive(hostsim::EventFunction talk, std::istream& in, std::ostream& 
     ScenarioSession session(talk);
     session.setServerEffects(options.effects);
     session.setAutomaticInit(options.automaticInit);
-    out << "tarnhost: the plug-in " << options.modulePath << " in arenas of your own.\n"
+    out << "tarnhost: a stand-in bot host and game server, playing " << options.modulePath << "\n"
         << "Type scenario lines: 'help' lists them, 'state' shows the arenas, 'quit' ends.\n"
         << "Game-server effects are " << (options.effects ? "on" : "off") << " ('effects "
         << (options.effects ? "off" : "on") << "' to change).\n";
