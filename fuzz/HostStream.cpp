@@ -48,6 +48,7 @@ const std::uint32_t UnroutedCodes[] = {2,  4,  6,  7,  8,  9,  11, 12, 13, 14,  
                                        16, 19, 22, 23, 25, 28, 29, 30, 31, 32,         33,
                                        34, 35, 36, 37, 38, 39, 40, 42, 43, 0xFFFFFFFFu};
 
+// Hands an event laid out by the host to the core's `talk`, as the module's export does.
 void talkFromHost(HostEvent* event) {
     tarnwick::talk(reinterpret_cast<const tarnwick::BotEvent*>(event));
 }
@@ -97,20 +98,24 @@ Word junk(Stream& stream) {
     return stream.input.oneIn(2) ? 0 : stream.input.raw<Word>();
 }
 
+// Bot 1 half of the time; otherwise bot 2, handle 0 or handle 0xFFFFFFFF.
 std::uint32_t pickHandle(Stream& stream) {
     const std::uint8_t choice = stream.input.byte();
     return choice < 128 ? BotHandles[0] : BotHandles[1 + choice % 3];
 }
 
+// A team from a list of telling ones (0, private teams, 0xFFFF), now and then any at all.
 std::uint16_t pickTeam(Stream& stream) {
     return stream.input.oneIn(8) ? stream.input.raw<std::uint16_t>() : pick(stream, Teams);
 }
 
+// Ships 0 to 9 (8 spectates, 9 is no ship the plug-in knows), now and then a byte of 250 up.
 std::uint8_t pickShip(Stream& stream) {
     const std::uint8_t choice = stream.input.byte();
     return choice >= 250 ? choice : static_cast<std::uint8_t>(choice % 10);
 }
 
+// One of the arena's players, or null when it has none.
 PlayerRecord* pickPlayer(Stream& stream, Arena& arena) {
     if (arena.players().empty()) {
         return nullptr;
@@ -118,6 +123,7 @@ PlayerRecord* pickPlayer(Stream& stream, Arena& arena) {
     return arena.players()[stream.input.choose(arena.players().size())].get();
 }
 
+// One of the arena's flags, listed or carried, or null when it has none.
 FlagRecord* pickFlag(Stream& stream, Arena& arena) {
     if (arena.flags().empty()) {
         return nullptr;
@@ -145,6 +151,8 @@ FlagRecord* heldFlag(Arena& arena, Word address) {
     return nullptr;
 }
 
+// Aborts with a description when the registry breaks an invariant; a pass must be held for a
+// record that the bot's arena still holds.
 void checkRegistry(Stream& stream, const char* moment) {
     const std::string breach =
         reliability::findRegistryBreach(reliability::playersHeldBy(stream.host));
@@ -153,6 +161,8 @@ void checkRegistry(Stream& stream, const char* moment) {
     }
 }
 
+// Delivers one event (noting it for a failure report), then checks the whole registry. Record
+// pointers held across this call may dangle afterwards: a re-entrant host may have freed them.
 void deliver(Stream& stream, const HostEvent& event) {
     char line[96];
     std::snprintf(line, sizeof line, "%*shandle %u code %u", static_cast<int>(2 * stream.depth), "",
@@ -190,6 +200,8 @@ void onHostReceives(Stream& stream, const hostsim::SentEvent& sent) {
     }
 }
 
+// `EventInit`, mostly accepted: any version word now and then, sometimes without a callback or
+// without either list head, with junk in p5, p6 and the high bits.
 void initBot(Stream& stream, std::uint32_t handle) {
     Arena& arena = stream.host.arena(handle);
     const std::uint8_t shape = stream.input.byte();
@@ -211,6 +223,7 @@ void connectBot(Stream& stream, std::uint32_t handle) {
                                        arena.flagList().headAddress()));
 }
 
+// A player joins the arena's list and is reported by `EventPlayerEntering`, most of the time.
 void playerArrives(Stream& stream, std::uint32_t handle) {
     Arena& arena = stream.host.arena(handle);
     if (arena.players().size() >= MostPlayersPerArena) {
@@ -246,6 +259,8 @@ void playerLeaves(Stream& stream, std::uint32_t handle) {
     }
 }
 
+// A player changes team, ship, both or neither; p2 and p3 carry the previous values with junk
+// in their high halves, or are any words at all.
 void playerChanges(Stream& stream, std::uint32_t handle) {
     Arena& arena = stream.host.arena(handle);
     PlayerRecord* player = pickPlayer(stream, arena);
@@ -271,6 +286,8 @@ void playerChanges(Stream& stream, std::uint32_t handle) {
                                widen(stream, teamWord), widen(stream, shipWord), junk(stream)));
 }
 
+// A player picks up a flag: `EventFlagGrab` names it (or no flag, or another), before or after
+// the host takes it off the field.
 void flagGrabbed(Stream& stream, std::uint32_t handle) {
     Arena& arena = stream.host.arena(handle);
     FlagRecord* flag = pickFlag(stream, arena);
@@ -308,6 +325,7 @@ void flagGrabbed(Stream& stream, std::uint32_t handle) {
     }
 }
 
+// A carrier drops a flag, which lands on the field owned by his team (or any team).
 void flagDropped(Stream& stream, std::uint32_t handle) {
     Arena& arena = stream.host.arena(handle);
     FlagRecord* flag = pickFlag(stream, arena);
@@ -350,6 +368,8 @@ void flagsChangeQuietly(Stream& stream, std::uint32_t handle) {
     }
 }
 
+// A command or help request from a player (or from nobody), with a record that may lack its
+// word, its rest, or be absent altogether.
 void commandGiven(Stream& stream, std::uint32_t handle, std::uint32_t code) {
     Arena& arena = stream.host.arena(handle);
     PlayerRecord* player = pickPlayer(stream, arena);
@@ -411,6 +431,7 @@ void strangerEvent(Stream& stream) {
     deliver(stream, hostsim::makeEvent(handle, pick(stream, codes), junk(stream)));
 }
 
+// One host action chosen by the next input byte.
 void performAction(Stream& stream) {
     const std::size_t action = stream.input.choose(17);
     if (action == 16) {

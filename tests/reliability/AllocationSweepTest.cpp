@@ -33,6 +33,7 @@ void receiveUncounted(tarnwick::BotEvent* event) {
     CheckingHost::receive(event);
 }
 
+// The address of `receiveUncounted`, as `EventInit` carries it.
 hostsim::Word uncountedCallback() {
     return reinterpret_cast<hostsim::Word>(&receiveUncounted);
 }
@@ -110,6 +111,7 @@ hostsim::CommandRecord& keptCommand(ScenarioRun& run, const char* word, const ch
     return *run.commands.back();
 }
 
+// The scenario, in order; every step names what it exercises.
 std::vector<Step> scenario() {
     auto init = [](std::uint32_t handle) {
         return [handle](ScenarioRun& run) {

@@ -25,6 +25,7 @@ constexpr std::uint32_t Bot = 1;
 // The event record the host most recently handed to `talk`, as the host still holds it.
 HostEvent* eventBeingDelivered = nullptr;
 
+// Notes the host's own event record, then hands it to the core's `talk`.
 void talkRemembering(HostEvent* event) {
     eventBeingDelivered = event;
     tarnwick::talk(reinterpret_cast<const tarnwick::BotEvent*>(event));

@@ -48,11 +48,14 @@ void useModule(hostsim::Host& host) {
     host.deliver(hostsim::makeEvent(3, hostsim::CodeArenaEnter));
 }
 
+// Reports why the check failed; always false.
 bool fail(const std::string& why) {
     std::fprintf(stderr, "unload_check: %s\n", why.c_str());
     return false;
 }
 
+// True when the module at `path` loads, serves the story, unloads without calling the host
+// and comes back with an empty registry.
 bool checkUnload(const std::string& path) {
     std::size_t linesBeforeUnload = 0;
     std::size_t linesAfterUnload = 0;

@@ -9,6 +9,7 @@ namespace {
 
 static_assert(sizeof(hostsim::HostEvent) == sizeof(tarnwick::BotEvent), "one record layout");
 
+// Hands an event laid out by the host to the core's `talk`, as the module's export does.
 void talkToCore(hostsim::HostEvent* event) {
     tarnwick::talk(reinterpret_cast<const tarnwick::BotEvent*>(event));
 }

@@ -56,10 +56,12 @@ bool readTeamNumber(const std::string& digits, std::uint32_t& number) {
     return number <= LargestTeamNumber;
 }
 
+// Whether `text` begins with `prefix`.
 bool startsWith(const std::string& text, const char* prefix) {
     return text.compare(0, std::strlen(prefix), prefix) == 0;
 }
 
+// Whether `text` ends with `suffix`.
 bool endsWith(const std::string& text, const char* suffix) {
     const std::size_t length = std::strlen(suffix);
     return text.size() >= length && text.compare(text.size() - length, length, suffix) == 0;
