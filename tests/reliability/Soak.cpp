@@ -197,7 +197,8 @@ struct Soak {
         arena().setFlagListed(flag, false);
     }
 
-    // Every flag goes back on the field owned by one team, as when a flag game is reset.
+    // The flag game ends, is reset or the bots leave the arena; then every flag goes back on the
+    // field owned by one team and the bots enter again.
     void resetFlags() {
         const std::uint16_t owner = team();
         for (const auto& flag : arena().flags()) {
@@ -210,7 +211,9 @@ struct Soak {
         for (hostsim::PlayerRecord*& carrier : carriers) {
             carrier = nullptr;
         }
-        deliverToAll(below(2) == 0 ? hostsim::CodeFlagReset : hostsim::CodeFlagGameOver);
+        const std::uint32_t endings[] = {hostsim::CodeFlagReset, hostsim::CodeFlagGameOver,
+                                         hostsim::CodeArenaLeave};
+        deliverToAll(endings[below(3)]);
         deliverToAll(hostsim::CodeArenaEnter);
     }
 
