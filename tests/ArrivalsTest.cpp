@@ -98,7 +98,7 @@ TEST_F(ArrivalsTest, EmptyRosterToldLockedAndTeamNumbersAboveOneHundredAreWritte
         SCOPED_TRACE(team);
         restart();
         lockOn(team);
-        const hostsim::PlayerRecord& spectator = arrive("Spec" + std::to_string(team));
+        const hostsim::PlayerRecord& spectator = arrive("Watcher" + std::to_string(team));
         EXPECT_EQ(linesTo(spectator), std::vector<std::string>{teamLocked(team)});
     }
     arena().addPlayer("Ace", 0, 150, 1);
@@ -165,7 +165,7 @@ TEST_F(ArrivalsTest, PasslessPlayerInAShipOnTheLockedTeamIsSentBack) {
 TEST_F(ArrivalsTest, SpectatorsPassHoldersAndOtherTeamsAreNotSentBack) {
     hostsim::PlayerRecord& member = arena().addPlayer("Member", 1, 3, 1);
     lockOn(3);
-    hostsim::PlayerRecord& spectator = arena().addPlayer("Spec", 2, 3, SpectatorShip);
+    hostsim::PlayerRecord& spectator = arena().addPlayer("Watcher", 2, 3, SpectatorShip);
     hostsim::PlayerRecord& elsewhere = arena().addPlayer("Else", 3, 4, 1);
     for (const hostsim::PlayerRecord* player : {&member, &spectator, &elsewhere}) {
         deliver(hostsim::CodePlayerChange, player->address(), 5, 8);

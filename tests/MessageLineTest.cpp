@@ -1,3 +1,4 @@
+#include "TextContent.h"
 #include "support/NumberFormat.h"
 #include "support/Text.h"
 
@@ -10,13 +11,6 @@
 namespace {
 
 using tarnwick::Text;
-
-// The characters of a text, embedded NULs included, checked to end in the NUL it must carry.
-std::string contentOf(const Text& text) {
-    EXPECT_NE(text.chars(), nullptr);
-    EXPECT_EQ(text.chars()[text.length()], '\0') << "text not NUL-terminated at its length";
-    return std::string(text.chars(), text.length());
-}
 
 TEST(MessageLine, EqualsTheLineBuiltByConcatenatingLiteralNumberAndLiteral) {
     const std::int32_t numbers[] = {0, 3, 7, 99, 100, 65534, 65535, -5, INT32_MAX, INT32_MIN};

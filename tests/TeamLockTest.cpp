@@ -135,7 +135,7 @@ TEST_F(TeamLockTest, AnnouncementNamesTeamsBelowOneHundredOnly) {
 TEST_F(TeamLockTest, RosterTakesNonSpectatorsOfTheTeamInListOrderEqualAndEmptyNamesIncluded) {
     arena().addPlayer("Two", 1, 2, 0);
     arena().addPlayer("Seven", 2, 7, 0);
-    arena().addPlayer("Spec", 3, 7, hostsim::SpectatorShip);
+    arena().addPlayer("Watcher", 3, 7, hostsim::SpectatorShip);
     arena().addPlayer("Late", 4, 7, 3);
     arena().addPlayer("Seven", 5, 7, 1);
     arena().addPlayer("", 6, 7, 2);
@@ -147,7 +147,7 @@ TEST_F(TeamLockTest, RosterTakesNonSpectatorsOfTheTeamInListOrderEqualAndEmptyNa
 }
 
 TEST_F(TeamLockTest, TeamWithoutShipsLocksWithAnEmptyRosterAndIsStillAnnounced) {
-    arena().addPlayer("Spec", 1, 9, hostsim::SpectatorShip);
+    arena().addPlayer("Watcher", 1, 9, hostsim::SpectatorShip);
     connect();
     setFlags(9, 9);
     event(hostsim::CodeFlagDrop);

@@ -1,3 +1,4 @@
+#include "TextContent.h"
 #include "support/Text.h"
 
 #include <gtest/gtest.h>
@@ -11,13 +12,6 @@
 namespace {
 
 using tarnwick::Text;
-
-// The characters of a text, embedded NULs included, checked to end in the NUL it must carry.
-std::string contentOf(const Text& text) {
-    EXPECT_NE(text.chars(), nullptr);
-    EXPECT_EQ(text.chars()[text.length()], '\0') << "text not NUL-terminated at its length";
-    return std::string(text.chars(), text.length());
-}
 
 TEST(TextOperations, ConstructionGivesTheExpectedCharacters) {
     EXPECT_EQ(contentOf(Text()), "");

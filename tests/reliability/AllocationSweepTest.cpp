@@ -85,7 +85,7 @@ void furnishArenas(CheckingHost& host) {
     hostsim::Arena& first = host.arena(FirstBot);
     first.addPlayer("Ann", 1, 3, 1);
     first.addPlayer("Bob", 2, 3, 2);
-    first.addPlayer("Spec", 3, 3, 8);
+    first.addPlayer("Watcher", 3, 3, 8);
     first.addPlayer("Cy", 4, 5, 1);
     first.addPlayer("Gus", 5, 7, 1);
     first.addPlayer("Eve", 6, 150, 1);
