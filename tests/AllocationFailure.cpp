@@ -11,6 +11,12 @@ std::size_t allocationsUntilFailure = 0;
 int pauseDepth = 0;
 bool failureStruck = false;
 
+// Blocks freed while a FreedBlockLog lives, in order; a fixed array, so logging never allocates.
+constexpr std::size_t LoggedBlocksAtMost = 4096;
+const void* freedBlocks[LoggedBlocksAtMost];
+std::size_t freedBlockCount = 0;
+bool loggingFrees = false;
+
 // Whether this allocation is the one chosen to fail.
 bool failsNow() {
     if (allocationsUntilFailure == 0 || pauseDepth != 0) {
@@ -54,6 +60,9 @@ void* allocateOrThrow(std::size_t size, std::size_t alignment) {
 
 // Frees a block from allocateOrNull with the same alignment; null is ignored.
 void release(void* block, std::size_t alignment) noexcept {
+    if (loggingFrees && block != nullptr && freedBlockCount < LoggedBlocksAtMost) {
+        freedBlocks[freedBlockCount++] = block;
+    }
 #if defined(_WIN32)
     if (alignment > alignof(std::max_align_t)) {
         _aligned_free(block);
@@ -90,6 +99,24 @@ AllocationFailurePause::AllocationFailurePause() {
 
 AllocationFailurePause::~AllocationFailurePause() {
     --pauseDepth;
+}
+
+FreedBlockLog::FreedBlockLog() {
+    freedBlockCount = 0;
+    loggingFrees = true;
+}
+
+FreedBlockLog::~FreedBlockLog() {
+    loggingFrees = false;
+}
+
+long FreedBlockLog::positionOf(const void* block) const {
+    for (std::size_t index = 0; index < freedBlockCount; ++index) {
+        if (freedBlocks[index] == block) {
+            return static_cast<long>(index);
+        }
+    }
+    return -1;
 }
 
 } // namespace harness

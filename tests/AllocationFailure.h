@@ -32,4 +32,17 @@ public:
     ~AllocationFailurePause();
 };
 
+// While alive, the address of every block freed is noted, in order (up to a fixed number), so a
+// test can tell in which order owned objects were destroyed.
+class FreedBlockLog {
+public:
+    FreedBlockLog();
+    FreedBlockLog(const FreedBlockLog&) = delete;
+    FreedBlockLog& operator=(const FreedBlockLog&) = delete;
+    ~FreedBlockLog();
+
+    // The position of `block` among the blocks freed so far, or -1 when it was not freed.
+    long positionOf(const void* block) const;
+};
+
 } // namespace harness

@@ -173,4 +173,45 @@ TEST_F(AllocationFailurePluginTest, InstanceThatCannotBeCreatedDropsTheEventAndI
     EXPECT_NE(harness::botFor(Handle), nullptr);
 }
 
+TEST_F(AllocationFailurePluginTest, TeardownDestroysInstancesOldestFirstRosterThenTagsSilently) {
+    const std::uint32_t handles[] = {7, 3, 5};
+    for (std::uint32_t handle : handles) {
+        arena(handle).addPlayer("Member" + std::to_string(handle), 1, 2, 1);
+        arena(handle).addFlag(2);
+        connect(handle);
+        host.deliver(hostsim::makeEvent(handle, hostsim::CodeFlagDrop));
+        ASSERT_EQ(publicTexts().size(), 1u) << "each bot announces its lock";
+        host.clearSent();
+    }
+    struct Owned {
+        const void* rosterName;
+        const void* tag;
+        const void* instance;
+    };
+    std::vector<Owned> owned;
+    for (std::uint32_t handle : handles) {
+        const tarnwick::BotInstance& instance = bot(handle);
+        ASSERT_EQ(instance.roster.count(), 1u);
+        ASSERT_EQ(instance.tags.count(), 1u);
+        owned.push_back(
+            {instance.roster.head()->item->chars(), instance.tags.head()->item, &instance});
+    }
+
+    harness::FreedBlockLog freed;
+    tarnwick::destroyAllInstances();
+
+    EXPECT_TRUE(host.sent().empty());
+    EXPECT_EQ(tarnwick::registeredInstances().count(), 0u);
+    long previousInstance = -1;
+    for (const Owned& blocks : owned) {
+        const long name = freed.positionOf(blocks.rosterName);
+        const long tag = freed.positionOf(blocks.tag);
+        const long instance = freed.positionOf(blocks.instance);
+        EXPECT_GT(name, previousInstance) << "an older instance goes entirely first";
+        EXPECT_LT(name, tag) << "the roster is emptied before the tags";
+        EXPECT_LT(tag, instance) << "the instance goes after what it owns";
+        previousInstance = instance;
+    }
+}
+
 } // namespace
