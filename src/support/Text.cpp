@@ -57,8 +57,13 @@ Text::Text(const char* string) : characters_(nullptr), length_(stringLength(stri
     characters_ = joinedBuffer(string, length_, nullptr, 0);
 }
 
-Text::Text(std::int32_t value)
-    : Text(formatInteger(static_cast<std::uint32_t>(value), 10, 0, true)) {}
+Text::Text(std::int32_t value) : characters_(nullptr), length_(0) {
+    // Takes the formatted buffer over directly: a move would allocate an empty buffer to leave
+    // behind, and the temporary can be left with none since it is destroyed right here.
+    Text formatted = formatInteger(static_cast<std::uint32_t>(value), 10, 0, true);
+    std::swap(characters_, formatted.characters_);
+    std::swap(length_, formatted.length_);
+}
 
 Text::Text(const Text& other)
     : Text(joinedBuffer(other.characters_, other.length_, nullptr, 0), other.length_) {}
