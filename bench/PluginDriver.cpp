@@ -1,4 +1,5 @@
 #include "PluginDriver.h"
+#include "LinkedCore.h"
 
 #include "host/EventCodes.h"
 #include "plugin/Talk.h"
@@ -6,7 +7,7 @@
 namespace bench {
 
 void talkToPlugin(hostsim::HostEvent* event) {
-    tarnwick::talk(reinterpret_cast<const tarnwick::BotEvent*>(event));
+    hostsim::talkToLinkedCore(event);
 }
 
 void countSentEvent(tarnwick::BotEvent* event) {

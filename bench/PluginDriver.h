@@ -1,23 +1,13 @@
-// The benchmarks' link between hostsim and the plug-in core linked into the program: the cast
-// from the host's event record to the plug-in's, and a callback that only counts what it gets.
+// The benchmarks' link between hostsim and the plug-in core linked into the program, and a
+// callback that only counts what it gets.
 #pragma once
 
 #include "Host.h"
 #include "host/BotEvent.h"
 
-#include <cstddef>
 #include <cstdint>
 
 namespace bench {
-
-// The host's record and the plug-in's are one layout, word for word, on every platform.
-static_assert(sizeof(hostsim::HostEvent) == sizeof(tarnwick::BotEvent), "same size");
-static_assert(offsetof(hostsim::HostEvent, handle) == offsetof(tarnwick::BotEvent, handle),
-              "handle at the same offset");
-static_assert(offsetof(hostsim::HostEvent, code) == offsetof(tarnwick::BotEvent, code),
-              "code at the same offset");
-static_assert(offsetof(hostsim::HostEvent, parameters) == offsetof(tarnwick::BotEvent, p1),
-              "parameters at the same offset");
 
 // Hands an event laid out by the host to the core's `talk`, as the module's export does.
 void talkToPlugin(hostsim::HostEvent* event);

@@ -1,4 +1,5 @@
 #include "HostStream.h"
+#include "LinkedCore.h"
 
 #include "HostActions.h"
 #include "RegistryInvariants.h"
@@ -26,7 +27,7 @@ Stream* failingStream = nullptr;
 // The callback handed to the plug-in, typed as the plug-in calls it, so that the call through
 // the pointer is exact; it passes the event on to the recording host.
 void receiveFromPlugin(tarnwick::BotEvent* event) {
-    hostsim::Host::receive(reinterpret_cast<hostsim::HostEvent*>(event));
+    hostsim::receiveFromLinkedCore(event);
 }
 
 // Aborts with a description when the registry breaks an invariant; a pass must be held for a
@@ -60,7 +61,7 @@ void onHostReceives(Stream& stream, const hostsim::SentEvent& sent) {
 } // namespace
 
 void talkFromHost(hostsim::HostEvent* event) {
-    tarnwick::talk(reinterpret_cast<const tarnwick::BotEvent*>(event));
+    hostsim::talkToLinkedCore(event);
 }
 
 hostsim::Word callbackWord() {

@@ -1,25 +1,19 @@
 #include "PluginHarness.h"
+#include "LinkedCore.h"
 
 #include "plugin/InstanceRegistry.h"
 #include "plugin/Talk.h"
 
-#include <cstddef>
 #include <stdexcept>
 
 namespace harness {
 
-static_assert(sizeof(hostsim::HostEvent) == sizeof(tarnwick::BotEvent), "same record size");
-static_assert(offsetof(hostsim::HostEvent, code) == offsetof(tarnwick::BotEvent, code),
-              "same code offset");
-static_assert(offsetof(hostsim::HostEvent, parameters) == offsetof(tarnwick::BotEvent, p1),
-              "same parameter offset");
-
 void talkFromHost(hostsim::HostEvent* event) {
-    tarnwick::talk(reinterpret_cast<const tarnwick::BotEvent*>(event));
+    hostsim::talkToLinkedCore(event);
 }
 
 void receiveFromCore(tarnwick::BotEvent* event) {
-    hostsim::Host::receive(reinterpret_cast<hostsim::HostEvent*>(event));
+    hostsim::receiveFromLinkedCore(event);
 }
 
 hostsim::Word coreCallbackWord() {

@@ -6,6 +6,7 @@
 #include "AllocationFailure.h"
 #include "CheckingHost.h"
 #include "HeapUse.h"
+#include "LinkedCore.h"
 
 #include "plugin/InstanceRegistry.h"
 #include "plugin/Talk.h"
@@ -46,12 +47,12 @@ bool failureStruck = false;
 // so that the host's own work before and after the call is never failed.
 void talkFailingOnce(hostsim::HostEvent* event) {
     if (nextTalkFailsAt == 0) {
-        tarnwick::talk(reinterpret_cast<const tarnwick::BotEvent*>(event));
+        hostsim::talkToLinkedCore(event);
         return;
     }
     harness::FailingAllocation failing(nextTalkFailsAt);
     nextTalkFailsAt = 0;
-    tarnwick::talk(reinterpret_cast<const tarnwick::BotEvent*>(event));
+    hostsim::talkToLinkedCore(event);
     failureStruck = failing.struck();
 }
 

@@ -2,6 +2,7 @@
 // through the checking host, which checks every line and the whole registry after every event,
 // and then states what the plug-in must have done with it. README.md, "Bad input", names these.
 #include "CheckingHost.h"
+#include "LinkedCore.h"
 
 #include "plugin/InstanceRegistry.h"
 #include "plugin/Talk.h"
@@ -28,7 +29,7 @@ HostEvent* eventBeingDelivered = nullptr;
 // Notes the host's own event record, then hands it to the core's `talk`.
 void talkRemembering(HostEvent* event) {
     eventBeingDelivered = event;
-    tarnwick::talk(reinterpret_cast<const tarnwick::BotEvent*>(event));
+    hostsim::talkToLinkedCore(event);
 }
 
 // A player record laid out by hand, for names longer than hostsim's records hold.

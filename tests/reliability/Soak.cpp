@@ -7,6 +7,7 @@
 //   reliability_soak [EVENTS [SEED]]
 //
 // Meant for a release build: under AddressSanitizer the memory bound is not applied.
+#include "LinkedCore.h"
 #include "RegistryInvariants.h"
 
 #include "Host.h"
@@ -48,12 +49,12 @@ constexpr bool ResidentSetIsBounded = true;
 
 // Hands an event laid out by the host to the core's `talk`, as the module's export does.
 void talkToCore(hostsim::HostEvent* event) {
-    tarnwick::talk(reinterpret_cast<const tarnwick::BotEvent*>(event));
+    hostsim::talkToLinkedCore(event);
 }
 
 // The host callback as the core calls it, forwarding to the recording host.
 void receiveFromCore(tarnwick::BotEvent* event) {
-    hostsim::Host::receive(reinterpret_cast<hostsim::HostEvent*>(event));
+    hostsim::receiveFromLinkedCore(event);
 }
 
 // The process's resident set in bytes, from /proc/self/statm; -1 when it cannot be read.

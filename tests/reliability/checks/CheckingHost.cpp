@@ -1,4 +1,5 @@
 #include "CheckingHost.h"
+#include "LinkedCore.h"
 
 #include "RegistryInvariants.h"
 #include "plugin/Talk.h"
@@ -11,7 +12,7 @@ static_assert(sizeof(hostsim::HostEvent) == sizeof(tarnwick::BotEvent), "one rec
 
 // Hands an event laid out by the host to the core's `talk`, as the module's export does.
 void talkToCore(hostsim::HostEvent* event) {
-    tarnwick::talk(reinterpret_cast<const tarnwick::BotEvent*>(event));
+    hostsim::talkToLinkedCore(event);
 }
 
 } // namespace
@@ -70,7 +71,7 @@ void CheckingHost::checkLine(const hostsim::SentEvent& sent) {
 }
 
 void CheckingHost::receive(tarnwick::BotEvent* event) {
-    hostsim::Host::receive(reinterpret_cast<hostsim::HostEvent*>(event));
+    hostsim::receiveFromLinkedCore(event);
 }
 
 hostsim::Word CheckingHost::callbackWord() {
