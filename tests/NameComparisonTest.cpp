@@ -1,5 +1,4 @@
-#include "support/NumberFormat.h"
-#include "teamlock/Arrivals.h"
+#include "support/CaseFold.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +6,7 @@
 
 namespace {
 
-using tarnwick::namesMatch;
+using tarnwick::equalIgnoringAsciiCase;
 
 TEST(NameComparison, FoldsExactlyTheLettersAToZForEveryPairOfBytes) {
     for (int left = 1; left < 256; ++left) {
@@ -18,7 +17,7 @@ TEST(NameComparison, FoldsExactlyTheLettersAToZForEveryPairOfBytes) {
             const std::string rightName = {'x', static_cast<char>(right), 'y'};
             const bool foldAlike =
                 tarnwick::toLowerAscii(leftByte) == tarnwick::toLowerAscii(rightByte);
-            ASSERT_EQ(namesMatch(leftName.c_str(), rightName.c_str()), foldAlike)
+            ASSERT_EQ(equalIgnoringAsciiCase(leftName.c_str(), rightName.c_str()), foldAlike)
                 << "bytes " << left << " and " << right;
         }
     }
@@ -40,8 +39,8 @@ TEST(NameComparison, NamesMatchOnlyWhenTheyEndTogether) {
         {"Pilot7", "Pilot70", false},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(namesMatch(c.left, c.right), c.match) << c.left << " / " << c.right;
-        EXPECT_EQ(namesMatch(c.right, c.left), c.match) << c.right << " / " << c.left;
+        EXPECT_EQ(equalIgnoringAsciiCase(c.left, c.right), c.match) << c.left << " / " << c.right;
+        EXPECT_EQ(equalIgnoringAsciiCase(c.right, c.left), c.match) << c.right << " / " << c.left;
     }
 }
 

@@ -1,4 +1,5 @@
 #include "support/NumberFormat.h"
+#include "support/CaseFold.h"
 
 #include <gtest/gtest.h>
 
@@ -17,7 +18,7 @@ std::string formatted(std::uint32_t value, std::uint32_t radix, std::uint16_t wi
     return std::string(text.chars(), text.length());
 }
 
-TEST(FormatInteger, GivesEveryWorkedResultBitForBit) {
+TEST(FormatInteger, WritesSignPaddingAndDigitsInEveryRadix) {
     struct Case {
         std::int64_t value;
         std::uint32_t radix;

@@ -2,7 +2,7 @@
 
 #include "host/HostRecords.h"
 #include "plugin/Senders.h"
-#include "support/NumberFormat.h"
+#include "support/CaseFold.h"
 
 #include <cstring>
 
@@ -14,6 +14,9 @@ constexpr char HelpLine[] = "!about (query me about my function)";
 constexpr char PurposeLine[] = "When one team owns all the flags, I disallow freq-hopping.";
 constexpr char VersionLine[] = "[name:tarnwick.dll] [maker:maintainers@tarnwick.example] [build:2]";
 
+// The highest access level that is answered; levels are compared as unsigned, so a negative
+// level counts as above it.
+constexpr std::uint32_t HighestAnsweredAccess = 12;
 // Levels that may ask for help without a topic, and the lowest level told the version.
 constexpr std::uint32_t HighestUntopicalHelpAccess = 1;
 constexpr std::uint32_t LowestVersionAccess = 3;
@@ -29,28 +32,12 @@ bool isWholeCommand(HostAddress command) {
     return command != 0 && commandWord(command) != nullptr && commandRest(command) != nullptr;
 }
 
-} // namespace
-
+// Whether the word of a whole command record equals `literal` exactly.
 bool matchesWord(HostAddress command, const char* literal) {
-    const char* word = commandWord(command);
-    return word != nullptr && std::strcmp(word, literal) == 0;
+    return std::strcmp(commandWord(command), literal) == 0;
 }
 
-bool matchesTopic(HostAddress command, const char* literal) {
-    const char* rest = commandRest(command);
-    if (rest == nullptr) {
-        return false;
-    }
-    for (;; ++rest, ++literal) {
-        if (static_cast<unsigned char>(*literal) !=
-            toLowerAscii(static_cast<unsigned char>(*rest))) {
-            return false;
-        }
-        if (*literal == '\0') {
-            return true;
-        }
-    }
-}
+} // namespace
 
 void handleHelp(BotInstance& instance, HostAddress player, HostAddress command) {
     if (player == 0 || !isWholeCommand(command)) {
@@ -64,7 +51,7 @@ void handleHelp(BotInstance& instance, HostAddress player, HostAddress command) 
         }
         return;
     }
-    if (rank <= HighestAnsweredAccess && matchesTopic(command, "about")) {
+    if (rank <= HighestAnsweredAccess && equalIgnoringAsciiCase(rest, "about")) {
         sendPrivate(instance, player, HelpLine);
     }
 }

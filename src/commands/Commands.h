@@ -8,10 +8,6 @@
 
 namespace tarnwick {
 
-// The highest access level that is answered; levels are compared as unsigned, so a negative
-// level counts as above it.
-constexpr std::uint32_t HighestAnsweredAccess = 12;
-
 // `EventHelp`: the help line for the topic "about" (any letter case) at levels 0 to 12, and for
 // an empty topic at levels 0 and 1; nothing otherwise.
 void handleHelp(BotInstance& instance, HostAddress player, HostAddress command);
@@ -19,12 +15,5 @@ void handleHelp(BotInstance& instance, HostAddress player, HostAddress command);
 // `EventCommand`: the purpose line for "about" at levels 0 to 12, the version line for
 // "version" at levels 3 to 12; nothing otherwise. Words compare exactly.
 void handleCommand(BotInstance& instance, HostAddress player, HostAddress command);
-
-// Whether the command's word equals `literal` exactly; false when the word is absent.
-bool matchesWord(HostAddress command, const char* literal);
-
-// Whether the command's rest, with 'A' to 'Z' lowered, equals the lower-case `literal` whole;
-// false when the rest is absent.
-bool matchesTopic(HostAddress command, const char* literal);
 
 } // namespace tarnwick

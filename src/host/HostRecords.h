@@ -76,7 +76,7 @@ inline std::uint32_t playerTeam(HostAddress player) {
     return readField<std::uint16_t>(player, PlayerTeamOffset);
 }
 
-// The flag's owning 16-bit team, zero-extended; `UnownedTeam` when nobody owns it.
+// The flag's owning 16-bit team, zero-extended; 0xFFFF when nobody owns it.
 inline std::uint32_t flagTeam(HostAddress flag) {
     return readField<std::uint16_t>(flag, FlagTeamOffset);
 }

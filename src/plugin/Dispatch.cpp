@@ -21,8 +21,8 @@ constexpr char RequiresLatestText[] =
     "DLL plugin cannot connect.  This plugin requires the latest version of Corvane.";
 constexpr char DisconnectedText[] = "DLL plugin disconnected.";
 
-} // namespace
-
+// The version handshake of `EventInit`: stores the callback and list references whatever the
+// outcome, then connects or refuses by the host version word.
 void handleInit(BotInstance& instance, const BotEvent& event) {
     instance.hostCallback = reinterpret_cast<HostCallback>(event.p2);
     instance.playerList = event.p3;
@@ -40,6 +40,8 @@ void handleInit(BotInstance& instance, const BotEvent& event) {
         sendEcho(instance, ConnectedText);
     }
 }
+
+} // namespace
 
 void dispatchEvent(BotInstance& instance, const BotEvent& event) {
     if (instance.disabled || event.code > HighestRoutedCode) {

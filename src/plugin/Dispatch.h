@@ -10,8 +10,4 @@ namespace tarnwick {
 // every event; codes without a route, and every code above 41, change nothing and send nothing.
 void dispatchEvent(BotInstance& instance, const BotEvent& event);
 
-// The version handshake of `EventInit`: stores the callback and list references whatever the
-// outcome, then connects or refuses by the host version word.
-void handleInit(BotInstance& instance, const BotEvent& event);
-
 } // namespace tarnwick

@@ -6,6 +6,10 @@
 
 namespace tarnwick {
 
+namespace {
+
+// Stamps the instance's handle into word 0 and calls the host's callback once; drops the event
+// when there is no callback or the handle is 0.
 void sendToHost(BotInstance& instance, BotEvent& event) {
     if (instance.hostCallback == nullptr || instance.handle == 0) {
         return;
@@ -13,6 +17,8 @@ void sendToHost(BotInstance& instance, BotEvent& event) {
     event.handle = instance.handle;
     instance.hostCallback(&event);
 }
+
+} // namespace
 
 void sendEcho(BotInstance& instance, const char* text) {
     BotEvent event = buildEchoEvent(text);

@@ -9,9 +9,6 @@
 
 namespace tarnwick {
 
-// Stamps the instance's handle into word 0 and calls the host's callback once.
-void sendToHost(BotInstance& instance, BotEvent& event);
-
 // A line for the host's console.
 void sendEcho(BotInstance& instance, const char* text);
 

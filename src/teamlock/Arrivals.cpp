@@ -2,6 +2,7 @@
 
 #include "host/HostRecords.h"
 #include "plugin/Senders.h"
+#include "support/CaseFold.h"
 #include "support/NumberFormat.h"
 #include "support/PlayerTags.h"
 #include "support/Text.h"
@@ -15,13 +16,12 @@ constexpr char WelcomeBackOpening[] = "Welcome back. You may still enter team ";
 constexpr char LockedOpening[] = "Team ";
 constexpr char LockedClosing[] = " is locked to prevent freq-hopping";
 constexpr char SetTeamOpening[] = "*setfreq ";
-// The only bit in which an ASCII capital differs from its lower-case form.
-constexpr unsigned char CaseBit = 0x20;
 
-// Whether any roster entry, first to last, matches `name`.
+// Whether any roster entry, first to last, is `name` whole, ASCII letters compared without
+// regard to case.
 bool rosterHolds(const Roster& roster, const char* name) {
     for (Roster::Node* node = roster.head(); node != nullptr; node = node->next) {
-        if (namesMatch(node->item->chars(), name)) {
+        if (equalIgnoringAsciiCase(node->item->chars(), name)) {
             return true;
         }
     }
@@ -35,26 +35,6 @@ Text teamLine(const char* opening, std::uint32_t team, const char* closing) {
 }
 
 } // namespace
-
-bool namesMatch(const char* left, const char* right) {
-    for (;; ++left, ++right) {
-        const auto leftByte = static_cast<unsigned char>(*left);
-        const auto difference = static_cast<unsigned char>(leftByte ^ *right);
-        if (difference == 0) {
-            if (leftByte == '\0') {
-                return true;
-            }
-            continue;
-        }
-        // Two different bytes fold alike only when they are a letter from 'A' to 'Z' and its
-        // lower-case form: they differ in the case bit alone, and with it set they are a letter
-        // from 'a' to 'z'. NUL never folds with anything.
-        const auto lowered = static_cast<unsigned char>(leftByte | CaseBit);
-        if (difference != CaseBit || lowered < 'a' || lowered > 'z') {
-            return false;
-        }
-    }
-}
 
 void handlePlayerEntering(BotInstance& instance, HostAddress player) {
     if (!instance.locked || player == 0) {

@@ -18,7 +18,4 @@ void handlePlayerEntering(BotInstance& instance, HostAddress player);
 void handlePlayerChange(BotInstance& instance, HostAddress player, std::uint32_t previousTeam,
                         std::uint32_t previousShip);
 
-// Whether two NUL-terminated names are equal, folding only 'A' to 'Z' onto 'a' to 'z'.
-bool namesMatch(const char* left, const char* right);
-
 } // namespace tarnwick

@@ -9,8 +9,6 @@ namespace tarnwick {
 
 // The owner before anything has been counted; no zero-extended 16-bit team can equal it.
 constexpr std::uint32_t NoTeamSeen = 0xDEADBEEFu;
-// The team of a flag that nobody owns.
-constexpr std::uint32_t UnownedTeam = 0xFFFFu;
 
 struct FlagSurvey {
     // Every counted carrier and flag belongs to `owner`, and `owner` is a real team.

@@ -5,6 +5,7 @@
 #include "support/NumberFormat.h"
 #include "support/PlayerTags.h"
 #include "support/Text.h"
+#include "teamlock/FlagSurvey.h"
 
 #include <memory>
 
@@ -15,6 +16,31 @@ namespace {
 constexpr char AnnouncementOpening[] = "*arena Freq ";
 constexpr char AnnouncementClosing[] = " LOCKED -- No freq-hopping.";
 constexpr char PrivateAnnouncement[] = "*arena Private freq LOCKED -- No freq-hopping.";
+// Locks on teams from this number up are announced without the number.
+constexpr std::uint32_t PrivateTeamFloor = 100;
+
+// Appends every non-spectating player on the locked team, in host list order, to the roster,
+// and gives each a team pass.
+void buildRoster(BotInstance& instance) {
+    walkHostList(instance.playerList, [&instance](HostAddress player) {
+        if (playerShip(player) == SpectatorShip || playerTeam(player) != instance.lockedTeam) {
+            return;
+        }
+        instance.roster.append(std::make_unique<Text>(playerName(player)));
+        setTag(instance.tags, player, TeamPassKey, TeamPassValue);
+    });
+}
+
+// Sends the public announcement of the lock on `lockedTeam`.
+void announceLock(BotInstance& instance) {
+    if (instance.lockedTeam >= PrivateTeamFloor) {
+        sendPublic(instance, PrivateAnnouncement);
+        return;
+    }
+    const Text line = lineWithNumber(
+        AnnouncementOpening, static_cast<std::int32_t>(instance.lockedTeam), AnnouncementClosing);
+    sendPublic(instance, line.chars());
+}
 
 // Locks onto `team` afresh: drops every tag, rebuilds the roster and passes, then announces.
 // A lock that cannot be built and announced in full for want of memory is lifted instead.
@@ -32,14 +58,9 @@ void imposeLock(BotInstance& instance, std::uint32_t team) {
     }
 }
 
-} // namespace
-
-void resetLock(BotInstance& instance) {
-    instance.locked = false;
-    removeAllTags(instance.tags);
-    instance.roster.clear();
-}
-
+// Applies a survey: lock, move, keep or lift. If the roster or the announcement cannot be built
+// for want of memory the lock is lifted instead, so nobody is ever sent back on a half-built
+// roster or an unannounced lock, and std::bad_alloc propagates.
 void reevaluateLock(BotInstance& instance, const FlagSurvey& survey) {
     if (!survey.unanimous) {
         if (instance.locked) {
@@ -53,24 +74,12 @@ void reevaluateLock(BotInstance& instance, const FlagSurvey& survey) {
     imposeLock(instance, survey.owner);
 }
 
-void buildRoster(BotInstance& instance) {
-    walkHostList(instance.playerList, [&instance](HostAddress player) {
-        if (playerShip(player) == SpectatorShip || playerTeam(player) != instance.lockedTeam) {
-            return;
-        }
-        instance.roster.append(std::make_unique<Text>(playerName(player)));
-        setTag(instance.tags, player, TeamPassKey, TeamPassValue);
-    });
-}
+} // namespace
 
-void announceLock(BotInstance& instance) {
-    if (instance.lockedTeam >= PrivateTeamFloor) {
-        sendPublic(instance, PrivateAnnouncement);
-        return;
-    }
-    const Text line = lineWithNumber(
-        AnnouncementOpening, static_cast<std::int32_t>(instance.lockedTeam), AnnouncementClosing);
-    sendPublic(instance, line.chars());
+void resetLock(BotInstance& instance) {
+    instance.locked = false;
+    removeAllTags(instance.tags);
+    instance.roster.clear();
 }
 
 void handleArenaEnter(BotInstance& instance) {
