@@ -114,16 +114,20 @@ FlagRecord* heldFlag(Arena& arena, Word address) {
 // `EventInit`, mostly accepted: any version word now and then, sometimes without a callback or
 // without either list head, with junk in p5, p6 and the high bits.
 void initBot(Stream& stream, std::uint32_t handle) {
-    Arena& arena = stream.host.arena(handle);
     const std::uint8_t shape = stream.input.byte();
     const std::uint32_t version = shape < 0xC0          ? hostsim::versionWord(6, 5)
                                   : (shape & 0x01) != 0 ? stream.input.raw<std::uint32_t>()
                                                         : pick(stream, Versions);
-    const Word callback = stream.input.oneIn(8) ? 0 : callbackWord();
-    const Word players = stream.input.oneIn(8) ? 0 : arena.playerList().headAddress();
-    const Word flags = stream.input.oneIn(8) ? 0 : arena.flagList().headAddress();
-    deliver(stream, hostsim::makeEvent(handle, hostsim::CodeInit, widen(stream, version), callback,
-                                       players, flags, junk(stream), junk(stream)));
+    HostEvent init = stream.host.initEvent(handle, version);
+    for (std::size_t absent = 1; absent <= 3; ++absent) {
+        if (stream.input.oneIn(8)) {
+            init.parameters[absent] = 0; // no callback, player list or flag list
+        }
+    }
+    init.parameters[0] = widen(stream, version);
+    init.parameters[4] = junk(stream);
+    init.parameters[5] = junk(stream);
+    deliver(stream, init);
 }
 
 // A player joins the arena's list and is reported by `EventPlayerEntering`, most of the time.
@@ -337,10 +341,7 @@ void strangerEvent(Stream& stream) {
 } // namespace
 
 void connectBot(Stream& stream, std::uint32_t handle) {
-    Arena& arena = stream.host.arena(handle);
-    deliver(stream, hostsim::makeEvent(handle, hostsim::CodeInit, hostsim::versionWord(6, 5),
-                                       callbackWord(), arena.playerList().headAddress(),
-                                       arena.flagList().headAddress()));
+    deliver(stream, stream.host.initEvent(handle));
 }
 
 void performAction(Stream& stream) {

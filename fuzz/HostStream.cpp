@@ -1,10 +1,7 @@
 #include "HostStream.h"
-#include "LinkedCore.h"
 
 #include "HostActions.h"
-#include "RegistryInvariants.h"
 #include "plugin/InstanceRegistry.h"
-#include "plugin/Talk.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -12,9 +9,6 @@
 namespace fuzzing {
 
 namespace {
-
-static_assert(sizeof(hostsim::HostEvent) == sizeof(tarnwick::BotEvent),
-              "host and plug-in records agree");
 
 // How deep the host nests calls of `talk` inside its own callback.
 constexpr unsigned DeepestReentry = 3;
@@ -24,33 +18,16 @@ constexpr std::size_t TrailLength = 40;
 // The stream being played, for the failure report.
 Stream* failingStream = nullptr;
 
-// The callback handed to the plug-in, typed as the plug-in calls it, so that the call through
-// the pointer is exact; it passes the event on to the recording host.
-void receiveFromPlugin(tarnwick::BotEvent* event) {
-    hostsim::receiveFromLinkedCore(event);
-}
-
-// Aborts with a description when the registry breaks an invariant; a pass must be held for a
-// record that the bot's arena still holds.
-void checkRegistry(Stream& stream, const char* moment) {
-    const std::string breach =
-        reliability::findRegistryBreach(reliability::playersHeldBy(stream.host));
-    if (!breach.empty()) {
-        failWith(std::string(moment) + ": " + breach);
+// Aborts with the first breach the checking host has found, if any.
+void stopAtFirstBreach(const Stream& stream) {
+    if (!stream.host.breaches().empty()) {
+        failWith(stream.host.breaches().front());
     }
 }
 
-// The host's callback: every line is checked against the event being handled, and now and then
-// the host answers it by calling `talk` again before returning.
-void onHostReceives(Stream& stream, const hostsim::SentEvent& sent) {
-    if (stream.deliveries.empty()) {
-        failWith("a callback outside any call of talk");
-    }
-    const std::string breach = reliability::findOutboundBreach(stream.deliveries.back(), sent);
-    if (!breach.empty()) {
-        failWith(breach);
-    }
-    checkRegistry(stream, "inside a callback");
+// The host's answer to a checked line: now and then it calls `talk` again before returning.
+void onHostReceives(Stream& stream) {
+    stopAtFirstBreach(stream);
     if (stream.depth < DeepestReentry && stream.input.oneIn(4)) {
         ++stream.depth;
         performAction(stream);
@@ -60,14 +37,6 @@ void onHostReceives(Stream& stream, const hostsim::SentEvent& sent) {
 
 } // namespace
 
-void talkFromHost(hostsim::HostEvent* event) {
-    hostsim::talkToLinkedCore(event);
-}
-
-hostsim::Word callbackWord() {
-    return reinterpret_cast<hostsim::Word>(&receiveFromPlugin);
-}
-
 void deliver(Stream& stream, const hostsim::HostEvent& event) {
     char line[96];
     std::snprintf(line, sizeof line, "%*shandle %u code %u", static_cast<int>(2 * stream.depth), "",
@@ -76,10 +45,8 @@ void deliver(Stream& stream, const hostsim::HostEvent& event) {
     if (stream.trail.size() > TrailLength) {
         stream.trail.pop_front();
     }
-    stream.deliveries.push_back(reliability::describeDelivery(event));
     stream.host.deliver(event);
-    stream.deliveries.pop_back();
-    checkRegistry(stream, "after an event");
+    stopAtFirstBreach(stream);
     if (stream.depth == 0) {
         stream.host.clearSent();
     }
@@ -102,9 +69,7 @@ void playHostStream(ByteSource& input) {
     {
         Stream stream(input);
         failingStream = &stream;
-        stream.host.onSend = [&stream](const hostsim::SentEvent& sent) {
-            onHostReceives(stream, sent);
-        };
+        stream.host.onLine = [&stream](const hostsim::SentEvent&) { onHostReceives(stream); };
         if (stream.input.oneIn(2)) {
             stream.host.arena(1).addFlag(3);
             connectBot(stream, 1);

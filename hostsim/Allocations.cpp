@@ -1,12 +1,15 @@
-#include "AllocationFailure.h"
+#include "Allocations.h"
 
 #include <cstdlib>
 #include <new>
 
 namespace {
 
+// Every allocation and release so far.
+hostsim::AllocationCounts counted = {0, 0};
+
 // Allocations left before the failing one, 0 when nothing is armed; pauses in force; and
-// whether the armed failure has happened. Tests run on one thread.
+// whether the armed failure has happened.
 std::size_t allocationsUntilFailure = 0;
 int pauseDepth = 0;
 bool failureStruck = false;
@@ -34,6 +37,7 @@ void* allocateOrNull(std::size_t size, std::size_t alignment) {
     if (failsNow()) {
         return nullptr;
     }
+    ++counted.allocations;
     const std::size_t bytes = size == 0 ? 1 : size;
     if (alignment <= alignof(std::max_align_t)) {
         return std::malloc(bytes);
@@ -60,7 +64,11 @@ void* allocateOrThrow(std::size_t size, std::size_t alignment) {
 
 // Frees a block from allocateOrNull with the same alignment; null is ignored.
 void release(void* block, std::size_t alignment) noexcept {
-    if (loggingFrees && block != nullptr && freedBlockCount < LoggedBlocksAtMost) {
+    if (block == nullptr) {
+        return;
+    }
+    ++counted.releases;
+    if (loggingFrees && freedBlockCount < LoggedBlocksAtMost) {
         freedBlocks[freedBlockCount++] = block;
     }
 #if defined(_WIN32)
@@ -78,7 +86,11 @@ constexpr std::size_t Plain = alignof(std::max_align_t);
 
 } // namespace
 
-namespace harness {
+namespace hostsim {
+
+AllocationCounts allocationCounts() {
+    return counted;
+}
 
 FailingAllocation::FailingAllocation(std::size_t ordinal) {
     failureStruck = false;
@@ -119,7 +131,7 @@ long FreedBlockLog::positionOf(const void* block) const {
     return -1;
 }
 
-} // namespace harness
+} // namespace hostsim
 
 void* operator new(std::size_t size) {
     return allocateOrThrow(size, Plain);

@@ -1,16 +1,27 @@
-// Heap exhaustion on demand. A test binary that links AllocationFailure.cpp has the global
-// operator new and new[] (plain, nothrow and aligned) replaced by versions that fail one chosen
-// allocation; every other allocation goes to malloc, so AddressSanitizer still tracks it. Keep
-// this in a binary of its own: the replacement hides new/delete mismatches from the sanitizer.
+// Heap accounting and exhaustion on demand for programs that drive the plug-in. A program whose
+// target links `hostsim_allocations` has the global operator new and new[] (plain, nothrow and
+// aligned) and every operator delete replaced: each allocation and release is counted, and one
+// chosen allocation can be made to fail; blocks come from malloc, so AddressSanitizer still
+// tracks them. The replacement hides new/delete mismatches from the sanitizer, so keep it out of
+// programs that do not need it. Everything here is for one thread.
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
-namespace harness {
+namespace hostsim {
 
-// While alive, the `ordinal`-th allocation (1 = the next one) fails: the throwing forms throw
-// std::bad_alloc and the nothrow forms return null. Every other allocation succeeds. One at a
-// time; an ordinal of 0 fails nothing.
+// Allocations and releases (of non-null blocks) since the program started; only differences
+// between two readings mean anything. Counting never allocates.
+struct AllocationCounts {
+    std::uint64_t allocations;
+    std::uint64_t releases;
+};
+AllocationCounts allocationCounts();
+
+// While alive, the `ordinal`-th allocation not under a pause (1 = the next one) fails: the
+// throwing forms throw std::bad_alloc and the nothrow forms return null. Every other allocation
+// succeeds. One at a time; an ordinal of 0 fails nothing.
 class FailingAllocation {
 public:
     explicit FailingAllocation(std::size_t ordinal);
@@ -22,8 +33,8 @@ public:
     bool struck() const;
 };
 
-// While alive, allocations are neither counted nor failed: for code of the test itself, such as
-// a recording host, that runs inside an operation under a FailingAllocation.
+// While alive, allocations are not failed and do not count towards a FailingAllocation's
+// ordinal: for the host's own work, such as recording a line, inside an operation under one.
 class AllocationFailurePause {
 public:
     AllocationFailurePause();
@@ -45,4 +56,4 @@ public:
     long positionOf(const void* block) const;
 };
 
-} // namespace harness
+} // namespace hostsim

@@ -9,9 +9,11 @@ Host* receivingHost = nullptr;
 
 } // namespace
 
-Host::Host(EventFunction talk) : talk_(talk), previous_(receivingHost) {
+Host::Host(PluginLink link) : link_(link), previous_(receivingHost) {
     receivingHost = this;
 }
+
+Host::Host(EventFunction talk) : Host(PluginLink{talk, recordingCallback()}) {}
 
 Host::~Host() {
     receivingHost = previous_;
@@ -26,16 +28,23 @@ Arena& Host::arena(std::uint32_t handle) {
 }
 
 void Host::deliver(HostEvent event) {
-    if (talk_ != nullptr) {
-        talk_(&event);
+    if (link_.talk != nullptr) {
+        link_.talk(&event);
     }
 }
 
-void Host::init(std::uint32_t handle, std::uint32_t major, std::uint32_t minor, bool withCallback) {
+HostEvent Host::initEvent(std::uint32_t handle, std::uint32_t version) {
     Arena& bot = arena(handle);
-    deliver(makeEvent(handle, CodeInit, versionWord(major, minor),
-                      withCallback ? reinterpret_cast<Word>(&Host::receive) : 0,
-                      bot.playerList().headAddress(), bot.flagList().headAddress()));
+    return makeEvent(handle, CodeInit, version, link_.callback, bot.playerList().headAddress(),
+                     bot.flagList().headAddress());
+}
+
+void Host::init(std::uint32_t handle, std::uint32_t major, std::uint32_t minor, bool withCallback) {
+    HostEvent event = initEvent(handle, versionWord(major, minor));
+    if (!withCallback) {
+        event.parameters[1] = 0;
+    }
+    deliver(event);
 }
 
 void Host::receive(HostEvent* event) {

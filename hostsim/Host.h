@@ -28,10 +28,20 @@ struct SentEvent {
     std::uint32_t target() const { return static_cast<std::uint32_t>(parameters[2]); }
 };
 
+// The plug-in end of a host: the entry point events are delivered to, and the callback address
+// the handshake hands over.
+struct PluginLink {
+    EventFunction talk;
+    Word callback;
+};
+
 class Host {
 public:
-    // A host that delivers events to `talk`. Only one host receives callbacks at a time: the
-    // most recently constructed one that is still alive.
+    // A host that delivers events to `link.talk` and hands `link.callback` over in the
+    // handshake. Only one host receives callbacks at a time: the most recently constructed one
+    // that is still alive.
+    explicit Host(PluginLink link);
+    // A host of a loaded module: delivers to `talk` and hands over `recordingCallback()`.
     explicit Host(EventFunction talk);
     Host(const Host&) = delete;
     Host& operator=(const Host&) = delete;
@@ -44,8 +54,11 @@ public:
 
     // Calls `talk` with the event.
     void deliver(HostEvent event);
-    // Delivers `EventInit` for `handle` with the version, this host's callback (or none) and the
-    // addresses of that bot's list heads.
+    // The handshake for `handle`: `EventInit` with the version word, the link's callback and the
+    // addresses of that bot's player and flag list heads; p5 and p6 are 0.
+    HostEvent initEvent(std::uint32_t handle, std::uint32_t version = versionWord(6, 5));
+    // Delivers the handshake for `handle` with version major.minor, without a callback when
+    // `withCallback` is false.
     void init(std::uint32_t handle, std::uint32_t major = 6, std::uint32_t minor = 5,
               bool withCallback = true);
 
@@ -57,11 +70,13 @@ public:
     // Called inside the callback after each event is recorded; may call `deliver` again.
     std::function<void(const SentEvent&)> onSend;
 
-    // The callback handed to the plug-in.
+    // The recording callback: records the event with the host that receives callbacks.
     static void receive(HostEvent* event);
+    // The address of `receive`, as the handshake carries it.
+    static Word recordingCallback() { return reinterpret_cast<Word>(&Host::receive); }
 
 private:
-    EventFunction talk_;
+    PluginLink link_;
     Host* previous_;
     std::map<std::uint32_t, std::unique_ptr<Arena>> arenas_;
     std::vector<SentEvent> sent_;

@@ -24,11 +24,14 @@ bool HostList::contains(Word item) const {
 }
 
 void HostList::relink() {
-    nodes_.assign(2 * items_.size(), 0);
+    constexpr std::size_t nodeWords = node_layout::size / sizeof(Word);
+    constexpr std::size_t itemWord = node_layout::item / sizeof(Word);
+    constexpr std::size_t nextWord = node_layout::next / sizeof(Word);
+    nodes_.assign(nodeWords * items_.size(), 0);
     for (std::size_t index = 0; index < items_.size(); ++index) {
-        nodes_[2 * index] = items_[index];
-        nodes_[2 * index + 1] =
-            index + 1 < items_.size() ? reinterpret_cast<Word>(&nodes_[2 * index + 2]) : 0;
+        Word* node = &nodes_[nodeWords * index];
+        node[itemWord] = items_[index];
+        node[nextWord] = index + 1 < items_.size() ? reinterpret_cast<Word>(node + nodeWords) : 0;
     }
     *head_ = nodes_.empty() ? 0 : reinterpret_cast<Word>(nodes_.data());
 }

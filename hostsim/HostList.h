@@ -9,6 +9,11 @@
 
 namespace hostsim {
 
+// Byte offsets inside a node: the item's address, then the next node's address (0 at the end).
+namespace node_layout {
+constexpr std::size_t item = 0, next = sizeof(Word), size = 2 * sizeof(Word);
+}
+
 class HostList {
 public:
     HostList();
@@ -18,14 +23,12 @@ public:
     // The address of the head variable, as handed to the plug-in in `EventInit`.
     Word headAddress() const { return reinterpret_cast<Word>(head_.get()); }
 
-    // Adds an item at the end of the chain.
+    // Adds an item at the end of the chain; an item of 0 stands for a faulty host's empty node.
     void add(Word item);
     // Removes the first node holding `item`; no effect when there is none.
     void remove(Word item);
     // Whether a node holds `item`.
     bool contains(Word item) const;
-    // The items, head to tail.
-    const std::vector<Word>& items() const { return items_; }
 
 private:
     // Rebuilds the chain from `items_`, so the head variable and every next address are right.

@@ -1,6 +1,5 @@
 #include "LinkedCore.h"
 
-#include "Host.h"
 #include "host/BotEvent.h"
 #include "plugin/Talk.h"
 
@@ -16,6 +15,10 @@ static_assert(offsetof(HostEvent, handle) == offsetof(tarnwick::BotEvent, handle
 static_assert(offsetof(HostEvent, code) == offsetof(tarnwick::BotEvent, code), "same code offset");
 static_assert(offsetof(HostEvent, parameters) == offsetof(tarnwick::BotEvent, p1),
               "same parameter offset");
+
+PluginLink linkedCore() {
+    return PluginLink{&talkToLinkedCore, reinterpret_cast<Word>(&receiveFromLinkedCore)};
+}
 
 void talkToLinkedCore(HostEvent* event) {
     tarnwick::talk(reinterpret_cast<const tarnwick::BotEvent*>(event));

@@ -11,9 +11,7 @@ template <typename Field> void put(unsigned char* bytes, std::size_t offset, Fie
 }
 
 template <typename Field> Field get(const unsigned char* bytes, std::size_t offset) {
-    Field value;
-    std::memcpy(&value, bytes + offset, sizeof value);
-    return value;
+    return fieldAt<Field>(reinterpret_cast<Word>(bytes), offset);
 }
 
 std::unique_ptr<unsigned char[]> zeroedBytes(std::size_t size) {

@@ -4,6 +4,7 @@
 #include "HostEvent.h"
 
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string>
 
@@ -23,6 +24,14 @@ constexpr std::size_t team = 4, size = 16;
 
 namespace command_layout {
 constexpr std::size_t word = 16, rest = 16 + sizeof(Word), size = 16 + 2 * sizeof(Word);
+}
+
+// The field of type Field at `offset` in the record at `address`, copied out byte for byte: for
+// code that has only the address an event carries.
+template <typename Field> Field fieldAt(Word address, std::size_t offset) {
+    Field value;
+    std::memcpy(&value, reinterpret_cast<const unsigned char*>(address) + offset, sizeof value);
+    return value;
 }
 
 // A player record. Setters write the field at its offset; a name longer than the record holds
@@ -45,9 +54,6 @@ public:
     std::string name() const;
     std::uint8_t ship() const;
     std::uint16_t team() const;
-
-    // The raw bytes, for tests that lay out a record by hand.
-    unsigned char* bytes() { return bytes_.get(); }
 
 private:
     std::unique_ptr<unsigned char[]> bytes_;

@@ -1,5 +1,5 @@
-#include "AllocationFailure.h"
-#include "ListInvariants.h"
+#include "Allocations.h"
+#include "FailureInsideTalk.h"
 #include "PluginHarness.h"
 
 #include "plugin/InstanceRegistry.h"
@@ -16,13 +16,7 @@
 
 namespace {
 
-using harness::FailingAllocation;
-
-// The host's recording callback, with its own allocations kept out of the failure count.
-void receiveUncounted(tarnwick::BotEvent* event) {
-    harness::AllocationFailurePause pause;
-    harness::receiveFromCore(event);
-}
+using hostsim::FailingAllocation;
 
 // Runs `operation` with its `ordinal`-th allocation failing; true when that failure struck,
 // which the operation must have reported by throwing std::bad_alloc.
@@ -96,22 +90,14 @@ TEST(AllocationFailure, TextOperationThatCannotAllocateLeavesTheValueAsItWas) {
 
 class AllocationFailurePluginTest : public harness::PluginTest {
 protected:
-    // The init that connects `Handle` with the uncounted recording callback.
-    hostsim::HostEvent uncountedInit() {
-        return hostsim::makeEvent(Handle, hostsim::CodeInit, hostsim::versionWord(6, 5),
-                                  reinterpret_cast<hostsim::Word>(&receiveUncounted),
-                                  arena().playerList().headAddress(),
-                                  arena().flagList().headAddress());
-    }
-    void connectUncounted() {
-        host.deliver(uncountedInit());
-        host.clearSent();
-    }
-    // Delivers one event with its `ordinal`-th allocation failing; true when the failure struck.
-    bool deliverFailingAt(std::size_t ordinal, std::uint32_t code) {
-        FailingAllocation failure(ordinal);
-        deliver(code);
-        return failure.struck();
+    AllocationFailurePluginTest() : PluginTest(harness::linkedCoreFailingInsideTalk()) {}
+
+    // Delivers one event with the `ordinal`-th allocation of its `talk` failing; true when the
+    // failure struck.
+    bool deliverFailingAt(std::size_t ordinal, const hostsim::HostEvent& event) {
+        harness::failNextTalkAt(ordinal);
+        host.deliver(event);
+        return harness::lastTalkFailed();
     }
 };
 
@@ -130,14 +116,15 @@ TEST_F(AllocationFailurePluginTest, LockThatCannotBeBuiltIsLiftedAndNotAnnounced
             arena().addPlayer("Ann", 1, team, 1);
             arena().addPlayer("Bob", 2, team, 2);
             arena().addPlayer("Cy", 3, 5, 2);
-            connectUncounted();
+            connect();
             if (lockedBefore >= 0) {
                 flag.setTeam(static_cast<std::uint16_t>(lockedBefore));
                 deliver(hostsim::CodeFlagDrop);
                 host.clearSent();
             }
             flag.setTeam(team);
-            const bool struck = deliverFailingAt(ordinal, hostsim::CodeFlagDrop);
+            const bool struck =
+                deliverFailingAt(ordinal, hostsim::makeEvent(Handle, hostsim::CodeFlagDrop));
             EXPECT_TRUE(harness::isWholeList(bot().roster));
             EXPECT_TRUE(harness::isWholeList(bot().tags));
             if (!struck) {
@@ -156,12 +143,10 @@ TEST_F(AllocationFailurePluginTest, LockThatCannotBeBuiltIsLiftedAndNotAnnounced
 }
 
 TEST_F(AllocationFailurePluginTest, InstanceThatCannotBeCreatedDropsTheEventAndIsMadeLater) {
-    const hostsim::HostEvent init = uncountedInit();
+    const hostsim::HostEvent init = host.initEvent(Handle);
     for (std::size_t ordinal = 1;; ++ordinal) {
         restart();
-        FailingAllocation failure(ordinal);
-        host.deliver(init);
-        if (!failure.struck()) {
+        if (!deliverFailingAt(ordinal, init)) {
             EXPECT_EQ(tarnwick::registeredInstances().count(), 1u);
             break;
         }
@@ -169,7 +154,7 @@ TEST_F(AllocationFailurePluginTest, InstanceThatCannotBeCreatedDropsTheEventAndI
         EXPECT_TRUE(harness::isWholeList(tarnwick::registeredInstances()));
     }
     restart();
-    connectUncounted();
+    connect();
     EXPECT_NE(harness::botFor(Handle), nullptr);
 }
 
@@ -197,7 +182,7 @@ TEST_F(AllocationFailurePluginTest, TeardownDestroysInstancesOldestFirstRosterTh
             {instance.roster.head()->item->chars(), instance.tags.head()->item, &instance});
     }
 
-    harness::FreedBlockLog freed;
+    hostsim::FreedBlockLog freed;
     tarnwick::destroyAllInstances();
 
     EXPECT_TRUE(host.sent().empty());

@@ -9,30 +9,13 @@ namespace {
 
 using harness::PluginTest;
 using hostsim::makeEvent;
-using hostsim::versionWord;
 
 constexpr char Connected[] = "DLL plugin connected.";
 constexpr char OutOfDate[] = "DLL plugin cannot connect.  This plugin is out of date.";
 constexpr char RequiresLatest[] =
     "DLL plugin cannot connect.  This plugin requires the latest version of Corvane.";
 
-class DispatchTest : public PluginTest {
-protected:
-    // An init for `Handle` with the given version, callback and list heads.
-    void initWith(std::uint32_t version, hostsim::Word callback, hostsim::Word players,
-                  hostsim::Word flags) {
-        host.deliver(makeEvent(Handle, hostsim::CodeInit, version, callback, players, flags));
-    }
-    // Locks `Handle` on team 3 with one member holding a pass, and forgets what was sent.
-    hostsim::PlayerRecord& lockOnTeamThree() {
-        hostsim::PlayerRecord& member = arena().addPlayer("Ace", 0xFFFF, 3, 1);
-        arena().addFlag(3);
-        connect();
-        deliver(hostsim::CodeFlagDrop);
-        host.clearSent();
-        return member;
-    }
-};
+using DispatchTest = PluginTest;
 
 TEST_F(DispatchTest, HandshakeConnectsOnlyMajorSixWithMinorFiveOrMore) {
     struct Case {
@@ -54,7 +37,7 @@ TEST_F(DispatchTest, HandshakeConnectsOnlyMajorSixWithMinorFiveOrMore) {
         EXPECT_EQ(sentTexts(), std::vector<std::string>{row.echo});
         EXPECT_EQ(bot().disabled, row.disabled);
         EXPECT_EQ(bot().hostCallback,
-                  reinterpret_cast<tarnwick::HostCallback>(harness::coreCallbackWord()))
+                  reinterpret_cast<tarnwick::HostCallback>(hostsim::linkedCore().callback))
             << "the callback is stored whatever the outcome";
         EXPECT_EQ(bot().playerList, arena().playerList().headAddress());
         EXPECT_EQ(bot().flagList, arena().flagList().headAddress());
@@ -68,8 +51,10 @@ TEST_F(DispatchTest, DisabledInstanceIgnoresEverythingIncludingAGoodInit) {
     init(Handle, 6, 4);
     host.clearSent();
     hostsim::CommandRecord about("about", "");
+    hostsim::HostEvent bareInit = host.initEvent(Handle);
+    bareInit.parameters[1] = bareInit.parameters[2] = bareInit.parameters[3] = 0;
     const hostsim::HostEvent ignored[] = {
-        makeEvent(Handle, hostsim::CodeInit, versionWord(6, 5), 0, 0, 0),
+        bareInit,
         makeEvent(Handle, hostsim::CodeTerm),
         makeEvent(Handle, hostsim::CodeArenaEnter),
         makeEvent(Handle, hostsim::CodeFlagDrop),
@@ -162,7 +147,9 @@ TEST_F(DispatchTest, FlagAndArenaEventsBeforeInitReadNoListAndSendNothing) {
 TEST_F(DispatchTest, InitWithoutListHeadsTreatsBothListsAsEmpty) {
     arena().addPlayer("Ace", 1, 3, 1).setFlagCount(1);
     arena().addFlag(3);
-    initWith(versionWord(6, 5), harness::coreCallbackWord(), 0, 0);
+    hostsim::HostEvent init = host.initEvent(Handle);
+    init.parameters[2] = init.parameters[3] = 0;
+    host.deliver(init);
     host.clearSent();
     deliver(hostsim::CodeArenaEnter);
     deliver(hostsim::CodeFlagDrop);

@@ -1,4 +1,4 @@
-#include "ListInvariants.h"
+#include "PluginHarness.h"
 
 #include "plugin/OwnedList.h"
 

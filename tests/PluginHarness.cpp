@@ -1,24 +1,10 @@
 #include "PluginHarness.h"
-#include "LinkedCore.h"
 
 #include "plugin/InstanceRegistry.h"
-#include "plugin/Talk.h"
 
 #include <stdexcept>
 
 namespace harness {
-
-void talkFromHost(hostsim::HostEvent* event) {
-    hostsim::talkToLinkedCore(event);
-}
-
-void receiveFromCore(tarnwick::BotEvent* event) {
-    hostsim::receiveFromLinkedCore(event);
-}
-
-hostsim::Word coreCallbackWord() {
-    return reinterpret_cast<hostsim::Word>(&receiveFromCore);
-}
 
 tarnwick::BotInstance* botFor(std::uint32_t handle) {
     return tarnwick::findInstance(handle);
@@ -40,31 +26,12 @@ std::vector<hostsim::Word> taggedPlayers(const tarnwick::BotInstance& bot) {
     return players;
 }
 
-::testing::AssertionResult lockStateIsConsistent(const tarnwick::BotInstance& bot) {
-    if (!bot.locked) {
-        if (bot.roster.count() != 0 || bot.tags.count() != 0) {
-            return ::testing::AssertionFailure()
-                   << "unlocked with " << bot.roster.count() << " roster names and "
-                   << bot.tags.count() << " tags";
-        }
-        return ::testing::AssertionSuccess();
-    }
-    for (auto* node = bot.tags.head(); node != nullptr; node = node->next) {
-        if (node->item->key != tarnwick::TeamPassKey ||
-            node->item->value != tarnwick::TeamPassValue) {
-            return ::testing::AssertionFailure()
-                   << "locked with a tag that is not a pass: key " << node->item->key << " value "
-                   << node->item->value;
-        }
-    }
-    return ::testing::AssertionSuccess();
-}
-
 void PluginTest::SetUp() {
     tarnwick::destroyAllInstances();
 }
 
 void PluginTest::TearDown() {
+    EXPECT_TRUE(host.breaches().empty()) << ::testing::PrintToString(host.breaches());
     tarnwick::destroyAllInstances();
 }
 
@@ -83,10 +50,11 @@ tarnwick::BotInstance& PluginTest::bot(std::uint32_t handle) {
 
 void PluginTest::init(std::uint32_t handle, std::uint32_t major, std::uint32_t minor,
                       bool withCallback) {
-    hostsim::Arena& bot = arena(handle);
-    host.deliver(hostsim::makeEvent(handle, hostsim::CodeInit, hostsim::versionWord(major, minor),
-                                    withCallback ? coreCallbackWord() : 0,
-                                    bot.playerList().headAddress(), bot.flagList().headAddress()));
+    hostsim::HostEvent event = host.initEvent(handle, hostsim::versionWord(major, minor));
+    if (!withCallback) {
+        event.parameters[1] = 0;
+    }
+    host.deliver(event);
 }
 
 void PluginTest::connect(std::uint32_t handle) {
@@ -96,6 +64,15 @@ void PluginTest::connect(std::uint32_t handle) {
 
 void PluginTest::deliver(std::uint32_t code, hostsim::Word p1, hostsim::Word p2, hostsim::Word p3) {
     host.deliver(hostsim::makeEvent(Handle, code, p1, p2, p3));
+}
+
+hostsim::PlayerRecord& PluginTest::lockOnTeamThree() {
+    hostsim::PlayerRecord& ace = arena().addPlayer("Ace", 0xFFFF, 3, 1);
+    arena().addFlag(3);
+    connect();
+    deliver(hostsim::CodeFlagDrop);
+    host.clearSent();
+    return ace;
 }
 
 std::vector<std::string> PluginTest::sentTexts() const {

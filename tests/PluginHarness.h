@@ -1,7 +1,9 @@
-// Test harness: drives the plug-in's core through hostsim's host and inspects a bot's state.
+// The one fixture for plug-in tests: the checking host driving the plug-in's core linked into
+// the test program, with helpers to inspect a bot's state.
 #pragma once
 
-#include "Host.h"
+#include "CheckingHost.h"
+#include "RegistryInvariants.h"
 #include "plugin/BotInstance.h"
 
 #include <gtest/gtest.h>
@@ -12,16 +14,6 @@
 
 namespace harness {
 
-// Hands an event laid out by the host to the core's `talk`, as the module's export does.
-void talkFromHost(hostsim::HostEvent* event);
-
-// The host callback as the core calls it: hands the event on to the recording host. Its own
-// signature keeps the call free of a function-type mismatch inside one process.
-void receiveFromCore(tarnwick::BotEvent* event);
-
-// The address of `receiveFromCore`, as `EventInit` carries it.
-hostsim::Word coreCallbackWord();
-
 // The instance registered for `handle`, or null.
 tarnwick::BotInstance* botFor(std::uint32_t handle);
 
@@ -31,14 +23,26 @@ std::vector<std::string> rosterNames(const tarnwick::BotInstance& bot);
 // The player addresses holding a tag, head to tail.
 std::vector<hostsim::Word> taggedPlayers(const tarnwick::BotInstance& bot);
 
-// Success when the lock's invariants hold: unlocked means an empty roster and no tags, locked
-// means every tag is a team pass (key 0, value 1).
-::testing::AssertionResult lockStateIsConsistent(const tarnwick::BotInstance& bot);
+// Success when `list` is whole, as `checks::findListBreach` tells.
+template <typename Item>
+::testing::AssertionResult isWholeList(const tarnwick::OwnedList<Item>& list) {
+    const std::string breach = checks::findListBreach(list);
+    if (breach.empty()) {
+        return ::testing::AssertionSuccess();
+    }
+    return ::testing::AssertionFailure() << breach;
+}
 
-// A fixture with a fresh registry and one host; `Handle` is the bot most tests talk to.
+// A fixture with a fresh registry and one checking host; `Handle` is the bot most tests talk to.
+// Every line and the whole registry are checked as the events go, and a test fails at its end
+// if any check found a breach.
 class PluginTest : public ::testing::Test {
 protected:
     static constexpr std::uint32_t Handle = 1;
+
+    // The host joined to `link`: the linked core with the recording callback unless told
+    // otherwise.
+    explicit PluginTest(hostsim::PluginLink link = hostsim::linkedCore()) : host(link) {}
 
     void SetUp() override;
     void TearDown() override;
@@ -49,8 +53,8 @@ protected:
     hostsim::Arena& arena(std::uint32_t handle = Handle) { return host.arena(handle); }
     // The instance for `handle`; fails the test when there is none.
     tarnwick::BotInstance& bot(std::uint32_t handle = Handle);
-    // Delivers `EventInit` for `handle` with version major.minor, the recording callback (or
-    // none) and the heads of that bot's lists.
+    // Delivers the handshake for `handle` with version major.minor and the host's callback (or
+    // none).
     void init(std::uint32_t handle, std::uint32_t major = 6, std::uint32_t minor = 5,
               bool withCallback = true);
     // Connects `handle` with version 6.5 and forgets the connection echo.
@@ -58,12 +62,15 @@ protected:
     // Delivers one event to `Handle`.
     void deliver(std::uint32_t code, hostsim::Word p1 = 0, hostsim::Word p2 = 0,
                  hostsim::Word p3 = 0);
+    // Connects `Handle` and locks it on team 3 with Ace (ident 0xFFFF, in ship 1) as the one
+    // member holding a pass; forgets what was sent.
+    hostsim::PlayerRecord& lockOnTeamThree();
     // The texts of every recorded event, in order.
     std::vector<std::string> sentTexts() const;
     // The texts of the recorded public lines.
     std::vector<std::string> publicTexts() const;
 
-    hostsim::Host host{&talkFromHost};
+    checks::CheckingHost host;
 };
 
 } // namespace harness

@@ -1,4 +1,3 @@
-#include "ListInvariants.h"
 #include "PluginHarness.h"
 
 #include "plugin/InstanceRegistry.h"

@@ -13,11 +13,6 @@ constexpr int Unlocked = -1;
 
 class TeamLockTest : public harness::PluginTest {
 protected:
-    // Delivers one event to `Handle` and checks the lock's invariants right after it.
-    void event(std::uint32_t code, Word p1 = 0, Word p2 = 0) {
-        deliver(code, p1, p2);
-        EXPECT_TRUE(harness::lockStateIsConsistent(bot()));
-    }
     // Gives the arena exactly two flags, owned by `first` and `second`.
     void setFlags(std::uint16_t first, std::uint16_t second) {
         while (!arena().flags().empty()) {
@@ -29,7 +24,7 @@ protected:
     // Locks on `team` through a drop with every flag owned by it, and forgets what was sent.
     void lockOn(std::uint16_t team) {
         setFlags(team, team);
-        event(hostsim::CodeFlagDrop);
+        deliver(hostsim::CodeFlagDrop);
         ASSERT_TRUE(bot().locked);
         host.clearSent();
     }
@@ -99,7 +94,7 @@ TEST_F(TeamLockTest, EachSurveyLocksMovesKeepsOrLiftsByTheDecisionTable) {
             lockOn(static_cast<std::uint16_t>(row.lockedBefore));
         }
         setFlags(row.firstFlag, row.secondFlag);
-        event(row.code, 0, row.grabSecondFlag ? arena().flags()[1]->address() : 0);
+        deliver(row.code, 0, row.grabSecondFlag ? arena().flags()[1]->address() : 0);
         EXPECT_EQ(bot().locked, row.lockedAfter != Unlocked);
         if (row.lockedAfter != Unlocked) {
             EXPECT_EQ(bot().lockedTeam, static_cast<std::uint32_t>(row.lockedAfter));
@@ -126,7 +121,7 @@ TEST_F(TeamLockTest, AnnouncementNamesTeamsBelowOneHundredOnly) {
         restart();
         connect();
         setFlags(team, team);
-        event(hostsim::CodeFlagDrop);
+        deliver(hostsim::CodeFlagDrop);
         EXPECT_EQ(publicTexts(), std::vector<std::string>{line});
         EXPECT_EQ(host.sent().size(), 1u);
     }
@@ -150,7 +145,7 @@ TEST_F(TeamLockTest, TeamWithoutShipsLocksWithAnEmptyRosterAndIsStillAnnounced) 
     arena().addPlayer("Watcher", 1, 9, hostsim::SpectatorShip);
     connect();
     setFlags(9, 9);
-    event(hostsim::CodeFlagDrop);
+    deliver(hostsim::CodeFlagDrop);
     EXPECT_TRUE(bot().locked);
     EXPECT_EQ(bot().roster.count(), 0u);
     EXPECT_EQ(bot().tags.count(), 0u);
@@ -168,7 +163,7 @@ TEST_F(TeamLockTest, AnnouncementGoesOutOnceAfterRosterAndPassesAreInPlace) {
         std::vector<Word> tagged;
     };
     std::vector<Seen> seen;
-    host.onSend = [&](const hostsim::SentEvent& sent) {
+    host.onLine = [&](const hostsim::SentEvent& sent) {
         if (sent.isPublic()) {
             const tarnwick::BotInstance& inside = bot();
             seen.push_back({inside.locked, inside.lockedTeam, harness::rosterNames(inside),
@@ -176,9 +171,9 @@ TEST_F(TeamLockTest, AnnouncementGoesOutOnceAfterRosterAndPassesAreInPlace) {
         }
     };
     setFlags(3, 3);
-    event(hostsim::CodeFlagDrop);
+    deliver(hostsim::CodeFlagDrop);
     setFlags(5, 5);
-    event(hostsim::CodeFlagGrab);
+    deliver(hostsim::CodeFlagGrab);
     ASSERT_EQ(seen.size(), 2u);
     EXPECT_TRUE(seen[0].locked);
     EXPECT_EQ(seen[0].team, 3u);
@@ -194,17 +189,17 @@ TEST_F(TeamLockTest, KeptLockKeepsPassesGivenSinceAndRetakenLockIsAnnouncedAgain
     hostsim::PlayerRecord& ann = arena().addPlayer("Ann", 1, 3, 0);
     connect();
     lockOn(3);
-    event(hostsim::CodePlayerLeaving, ann.address());
+    deliver(hostsim::CodePlayerLeaving, ann.address());
     arena().removePlayer(ann);
     hostsim::PlayerRecord& back = arena().addPlayer("ANN", 1, 0, hostsim::SpectatorShip);
-    event(hostsim::CodePlayerEntering, back.address());
+    deliver(hostsim::CodePlayerEntering, back.address());
     host.clearSent();
-    event(hostsim::CodeFlagDrop);
+    deliver(hostsim::CodeFlagDrop);
     EXPECT_TRUE(host.sent().empty());
     EXPECT_EQ(harness::taggedPlayers(bot()), std::vector<Word>{back.address()});
 
-    event(hostsim::CodeFlagReset);
-    event(hostsim::CodeFlagDrop);
+    deliver(hostsim::CodeFlagReset);
+    deliver(hostsim::CodeFlagDrop);
     EXPECT_EQ(publicTexts(), std::vector<std::string>{"*arena Freq 3 LOCKED -- No freq-hopping."});
 }
 

@@ -1,37 +1,15 @@
 #include "CheckingHost.h"
-#include "LinkedCore.h"
 
 #include "RegistryInvariants.h"
-#include "plugin/Talk.h"
 
-namespace reliability {
+namespace checks {
 
-namespace {
-
-static_assert(sizeof(hostsim::HostEvent) == sizeof(tarnwick::BotEvent), "one record layout");
-
-// Hands an event laid out by the host to the core's `talk`, as the module's export does.
-void talkToCore(hostsim::HostEvent* event) {
-    hostsim::talkToLinkedCore(event);
-}
-
-} // namespace
-
-CheckingHost::CheckingHost(hostsim::EventFunction talk)
-    : host_(talk != nullptr ? talk : &talkToCore) {
+CheckingHost::CheckingHost(hostsim::PluginLink link) : host_(link) {
     host_.onSend = [this](const hostsim::SentEvent& sent) { checkLine(sent); };
 }
 
 CheckingHost::~CheckingHost() {
     host_.onSend = nullptr;
-}
-
-hostsim::HostEvent CheckingHost::initEvent(std::uint32_t handle, std::uint32_t version,
-                                           hostsim::Word callback) {
-    hostsim::Arena& bot = arena(handle);
-    return hostsim::makeEvent(handle, hostsim::CodeInit, version,
-                              callback != 0 ? callback : callbackWord(),
-                              bot.playerList().headAddress(), bot.flagList().headAddress());
 }
 
 void CheckingHost::deliver(const hostsim::HostEvent& event) {
@@ -42,14 +20,7 @@ void CheckingHost::deliver(const hostsim::HostEvent& event) {
     if (deliveries_.empty()) {
         lastLines_ = lines;
     }
-    const LivePlayerQuery inArena = playersHeldBy(host_);
-    const std::string breach =
-        findRegistryBreach([this, &inArena](std::uint32_t handle, std::uintptr_t player) {
-            return inArena(handle, player) || handMadePlayers_.count({handle, player}) != 0;
-        });
-    if (!breach.empty()) {
-        breaches_.push_back("after code " + std::to_string(event.code) + ": " + breach);
-    }
+    checkRegistry("after code " + std::to_string(event.code));
 }
 
 void CheckingHost::treatAsLive(std::uint32_t handle, hostsim::Word player) {
@@ -65,17 +36,21 @@ void CheckingHost::checkLine(const hostsim::SentEvent& sent) {
     if (!breach.empty()) {
         breaches_.push_back(breach);
     }
+    checkRegistry("inside the callback for \"" + sent.text + "\"");
     if (onLine) {
         onLine(sent);
     }
 }
 
-void CheckingHost::receive(tarnwick::BotEvent* event) {
-    hostsim::receiveFromLinkedCore(event);
+void CheckingHost::checkRegistry(const std::string& moment) {
+    const LivePlayerQuery inArena = playersHeldBy(host_);
+    const std::string breach =
+        findRegistryBreach([this, &inArena](std::uint32_t handle, std::uintptr_t player) {
+            return inArena(handle, player) || handMadePlayers_.count({handle, player}) != 0;
+        });
+    if (!breach.empty()) {
+        breaches_.push_back(moment + ": " + breach);
+    }
 }
 
-hostsim::Word CheckingHost::callbackWord() {
-    return reinterpret_cast<hostsim::Word>(&CheckingHost::receive);
-}
-
-} // namespace reliability
+} // namespace checks

@@ -1,11 +1,12 @@
 // A recording host that checks the plug-in as it goes: every outbound line against the event
-// being delivered when it came, and the whole registry after every event. Breaches are
-// collected, not thrown, so a driver can keep going and report them all at the end.
+// being delivered when it came, and the whole registry inside every callback and after every
+// event. Breaches are collected, not thrown, so a driver can keep going and report them all at
+// the end.
 #pragma once
 
 #include "Host.h"
+#include "LinkedCore.h"
 #include "OutboundLines.h"
-#include "host/BotEvent.h"
 
 #include <cstdint>
 #include <functional>
@@ -14,13 +15,13 @@
 #include <utility>
 #include <vector>
 
-namespace reliability {
+namespace checks {
 
 class CheckingHost {
 public:
-    // A host that hands events to the core's `talk`, or to `talk` when one is given (a wrapper
-    // that must pass the event on to the core).
-    explicit CheckingHost(hostsim::EventFunction talk = nullptr);
+    // A host joined to `link`: the linked core with the recording callback unless told
+    // otherwise (a wrapper of either end must pass the event on to the core or to the host).
+    explicit CheckingHost(hostsim::PluginLink link = hostsim::linkedCore());
     CheckingHost(const CheckingHost&) = delete;
     CheckingHost& operator=(const CheckingHost&) = delete;
     ~CheckingHost();
@@ -28,10 +29,11 @@ public:
     // The arena of the bot `handle`, made empty on first use.
     hostsim::Arena& arena(std::uint32_t handle) { return host_.arena(handle); }
 
-    // An `EventInit` for `handle` with the given version word, `callback` (the checking callback
-    // when 0) and the bot's own list heads.
-    hostsim::HostEvent initEvent(std::uint32_t handle, std::uint32_t version = 0x00060005u,
-                                 hostsim::Word callback = 0);
+    // The handshake for `handle`, as `hostsim::Host::initEvent` builds it.
+    hostsim::HostEvent initEvent(std::uint32_t handle,
+                                 std::uint32_t version = hostsim::versionWord(6, 5)) {
+        return host_.initEvent(handle, version);
+    }
 
     // Hands `event` to `talk`, checking every line it causes and, afterwards, the
     // registry; a tag on a record that the bot's arena no longer holds is a breach.
@@ -51,13 +53,10 @@ public:
     // Called inside the callback after each line is checked; may deliver further events.
     std::function<void(const hostsim::SentEvent&)> onLine;
 
-    // The callback as the core calls it, forwarding to the checking host that is alive.
-    static void receive(tarnwick::BotEvent* event);
-    // The address of `receive`, as `EventInit` carries it.
-    static hostsim::Word callbackWord();
-
 private:
     void checkLine(const hostsim::SentEvent& sent);
+    // Notes a breach of the registry's invariants, if there is one, saying when it was found.
+    void checkRegistry(const std::string& moment);
 
     hostsim::Host host_;
     std::vector<Delivery> deliveries_;
@@ -66,4 +65,4 @@ private:
     unsigned lastLines_ = 0;
 };
 
-} // namespace reliability
+} // namespace checks

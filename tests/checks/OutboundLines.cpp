@@ -1,11 +1,13 @@
 #include "OutboundLines.h"
 
+#include "Records.h"
 #include "plugin/InstanceRegistry.h"
+#include "support/CaseFold.h"
 #include "support/PlayerTags.h"
 
 #include <cstring>
 
-namespace reliability {
+namespace checks {
 
 namespace {
 
@@ -82,16 +84,6 @@ LineForm handshakeReply(std::uint32_t version) {
     return major < 6 || minor < 5 ? LineForm::RequiresLatest : LineForm::Connected;
 }
 
-// The rest text lowered in 'A' to 'Z' only.
-std::string lowerAscii(std::string text) {
-    for (char& character : text) {
-        if (character >= 'A' && character <= 'Z') {
-            character = static_cast<char>(character + 32);
-        }
-    }
-    return text;
-}
-
 // The one reply form a command or help request may get, or Unknown when it gets none.
 LineForm expectedReply(const Delivery& delivery) {
     const auto rank = static_cast<std::uint32_t>(delivery.playerAccess);
@@ -108,7 +100,8 @@ LineForm expectedReply(const Delivery& delivery) {
     if (delivery.rest.empty()) {
         return rank <= 1 ? LineForm::Help : LineForm::Unknown;
     }
-    return lowerAscii(delivery.rest) == "about" ? LineForm::Help : LineForm::Unknown;
+    return tarnwick::equalIgnoringAsciiCase(delivery.rest.c_str(), "about") ? LineForm::Help
+                                                                            : LineForm::Unknown;
 }
 
 // Empty when a private line fits the inbound event and the instance's lock state.
@@ -232,21 +225,19 @@ Delivery describeDelivery(const hostsim::HostEvent& event) {
     const bool carriesPlayer = code == hostsim::CodePlayerEntering ||
                                code == hostsim::CodePlayerChange || code == hostsim::CodeCommand ||
                                code == hostsim::CodeHelp;
-    if (carriesPlayer && event.parameters[0] != 0) {
-        const auto* player = reinterpret_cast<const unsigned char*>(event.parameters[0]);
-        std::uint16_t ident = 0;
-        std::memcpy(&ident, player, sizeof ident);
-        std::memcpy(&delivery.playerAccess, player + 4, sizeof delivery.playerAccess);
+    const hostsim::Word player = event.parameters[0];
+    if (carriesPlayer && player != 0) {
         delivery.hasPlayer = true;
-        delivery.playerIdent = ident;
+        delivery.playerIdent =
+            hostsim::fieldAt<std::uint16_t>(player, hostsim::player_layout::ident);
+        delivery.playerAccess =
+            hostsim::fieldAt<std::int32_t>(player, hostsim::player_layout::access);
     }
     const bool carriesCommand = code == hostsim::CodeCommand || code == hostsim::CodeHelp;
-    if (carriesCommand && event.parameters[1] != 0) {
-        const auto* command = reinterpret_cast<const unsigned char*>(event.parameters[1]);
-        hostsim::Word word = 0;
-        hostsim::Word rest = 0;
-        std::memcpy(&word, command + 16, sizeof word);
-        std::memcpy(&rest, command + 16 + sizeof word, sizeof rest);
+    const hostsim::Word command = event.parameters[1];
+    if (carriesCommand && command != 0) {
+        const auto word = hostsim::fieldAt<hostsim::Word>(command, hostsim::command_layout::word);
+        const auto rest = hostsim::fieldAt<hostsim::Word>(command, hostsim::command_layout::rest);
         delivery.hasWord = word != 0;
         delivery.hasRest = rest != 0;
         if (delivery.hasWord) {
@@ -279,4 +270,4 @@ std::string findOutboundBreach(Delivery& delivery, const hostsim::SentEvent& sen
     return breach.empty() ? "" : breach + ": \"" + sent.text + "\"";
 }
 
-} // namespace reliability
+} // namespace checks

@@ -11,7 +11,7 @@
 #include <cstdint>
 #include <string>
 
-namespace reliability {
+namespace checks {
 
 // Every form an outbound line can take.
 enum class LineForm {
@@ -65,4 +65,4 @@ Delivery describeDelivery(const hostsim::HostEvent& event);
 // number that agrees with the instance's lock state. Counts the line into `delivery`.
 std::string findOutboundBreach(Delivery& delivery, const hostsim::SentEvent& sent);
 
-} // namespace reliability
+} // namespace checks

@@ -3,7 +3,7 @@
 #include "plugin/InstanceRegistry.h"
 #include "support/PlayerTags.h"
 
-namespace reliability {
+namespace checks {
 
 namespace {
 
@@ -85,12 +85,4 @@ LivePlayerQuery playersHeldBy(const hostsim::Host& host) {
     };
 }
 
-std::uint64_t countAllTags() {
-    std::uint64_t tags = 0;
-    for (auto* node = tarnwick::registeredInstances().head(); node != nullptr; node = node->next) {
-        tags += node->item->tags.count();
-    }
-    return tags;
-}
-
-} // namespace reliability
+} // namespace checks

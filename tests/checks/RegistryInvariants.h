@@ -11,15 +11,17 @@
 #include <functional>
 #include <set>
 #include <string>
+#include <vector>
 
-namespace reliability {
+namespace checks {
 
 // Answers whether `player` is a record the host still holds for the bot `handle`.
 using LivePlayerQuery = std::function<bool(std::uint32_t handle, std::uintptr_t player)>;
 
 // Empty when `list` is whole: head and tail null exactly when count is 0; following next from
 // head visits count distinct nodes, each with its own non-null item, and ends at tail, with every
-// previous link pointing back. Walks at most count + 1 nodes, so a cycle is reported, not followed.
+// previous link pointing back; following previous from tail visits the same nodes reversed.
+// Walks at most count + 1 nodes each way, so a cycle is reported, not followed.
 template <typename Item> std::string findListBreach(const tarnwick::OwnedList<Item>& list) {
     using Node = typename tarnwick::OwnedList<Item>::Node;
     if ((list.head() == nullptr) != (list.count() == 0) ||
@@ -27,6 +29,7 @@ template <typename Item> std::string findListBreach(const tarnwick::OwnedList<It
         return "head or tail disagrees with count " + std::to_string(list.count());
     }
     std::set<const Item*> items;
+    std::vector<const Node*> forward;
     std::uint32_t visited = 0;
     const Node* previous = nullptr;
     for (const Node* node = list.head(); node != nullptr; node = node->next) {
@@ -39,6 +42,7 @@ template <typename Item> std::string findListBreach(const tarnwick::OwnedList<It
         if (node->item == nullptr || !items.insert(node->item).second) {
             return "missing or shared item at position " + std::to_string(visited);
         }
+        forward.push_back(node);
         previous = node;
         ++visited;
     }
@@ -46,7 +50,13 @@ template <typename Item> std::string findListBreach(const tarnwick::OwnedList<It
         return "next chain of " + std::to_string(visited) + " nodes does not end at tail, count " +
                std::to_string(list.count());
     }
-    return {};
+    for (const Node* node = list.tail(); node != nullptr; node = node->previous) {
+        if (visited == 0 || forward[visited - 1] != node) {
+            return "previous chain differs from next chain";
+        }
+        --visited;
+    }
+    return visited == 0 ? "" : "previous chain stops before head";
 }
 
 // Empty when every invariant of the registry holds: the registry and every instance's tags and
@@ -60,7 +70,4 @@ std::string findRegistryBreach(const LivePlayerQuery& isLivePlayer);
 // holds its record. The host must outlive the query.
 LivePlayerQuery playersHeldBy(const hostsim::Host& host);
 
-// The number of tags every registered instance holds together.
-std::uint64_t countAllTags();
-
-} // namespace reliability
+} // namespace checks

@@ -3,62 +3,32 @@
 // scenario is played again and again, the k-th allocation of one event failing each time, until
 // no event has an allocation left to fail. After every event the registry must be whole and
 // consistent, and when the scenario is over and torn down nothing may be left on the heap.
-#include "AllocationFailure.h"
+#include "Allocations.h"
 #include "CheckingHost.h"
-#include "HeapUse.h"
-#include "LinkedCore.h"
+#include "FailureInsideTalk.h"
 
 #include "plugin/InstanceRegistry.h"
 #include "plugin/Talk.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <functional>
 #include <string>
 #include <vector>
 
 namespace {
 
+using checks::CheckingHost;
 using hostsim::HostEvent;
 using hostsim::makeEvent;
-using reliability::CheckingHost;
 
 constexpr std::uint32_t FirstBot = 1, SecondBot = 2, LateBot = 3, SilentBot = 0;
 constexpr bool Allocates = true, Literal = false;
 
-// The callback the scenario connects with: the checking host's, with the test's own
-// allocations kept out of the count while the plug-in is being failed.
-void receiveUncounted(tarnwick::BotEvent* event) {
-    harness::AllocationFailurePause pause;
-    CheckingHost::receive(event);
-}
-
-// The address of `receiveUncounted`, as `EventInit` carries it.
-hostsim::Word uncountedCallback() {
-    return reinterpret_cast<hostsim::Word>(&receiveUncounted);
-}
-
-// The allocation of the next call of `talk` to fail (0 for none), and whether it was reached.
-std::size_t nextTalkFailsAt = 0;
-bool failureStruck = false;
-
-// Hands the event to the core; when a failure is pending, arms it for this call of `talk` alone,
-// so that the host's own work before and after the call is never failed.
-void talkFailingOnce(hostsim::HostEvent* event) {
-    if (nextTalkFailsAt == 0) {
-        hostsim::talkToLinkedCore(event);
-        return;
-    }
-    harness::FailingAllocation failing(nextTalkFailsAt);
-    nextTalkFailsAt = 0;
-    hostsim::talkToLinkedCore(event);
-    failureStruck = failing.struck();
-}
-
-// One play of the scenario: the host, and the command records it hands over, which live as long.
+// One play of the scenario: the host, whose `talk` can fail an allocation of the plug-in's own,
+// and the command records it hands over, which live as long.
 struct ScenarioRun {
-    CheckingHost host{&talkFailingOnce};
+    CheckingHost host{harness::linkedCoreFailingInsideTalk()};
     std::vector<std::unique_ptr<hostsim::CommandRecord>> commands;
 };
 
@@ -115,9 +85,7 @@ hostsim::CommandRecord& keptCommand(ScenarioRun& run, const char* word, const ch
 // The scenario, in order; every step names what it exercises.
 std::vector<Step> scenario() {
     auto init = [](std::uint32_t handle) {
-        return [handle](ScenarioRun& run) {
-            return run.host.initEvent(handle, 0x00060005u, uncountedCallback());
-        };
+        return [handle](ScenarioRun& run) { return run.host.initEvent(handle); };
     };
     auto plain = [](std::uint32_t handle, std::uint32_t code) {
         return [handle, code](ScenarioRun&) { return event(handle, code); };
@@ -229,7 +197,8 @@ struct RunOutcome {
     bool struck = false;
     std::vector<std::string> breaches;
     std::vector<std::string> lines;
-    long long heapLeft = 0;
+    // Blocks allocated during the run and not freed by its end.
+    std::uint64_t blocksLeft = 0;
 };
 
 // Empty unless the failed step broke the promised degradation: the event is dropped (no line
@@ -256,7 +225,7 @@ std::string findDegradationBreach(const HostEvent& event, std::uint32_t register
 // Lines are kept only when asked for; otherwise the heap must be back where it was at the end.
 RunOutcome play(const std::vector<Step>& steps, FailurePoint failure, bool keepLines = false) {
     RunOutcome outcome;
-    const long long heapBefore = reliability::heapBytesInUse();
+    const hostsim::AllocationCounts before = hostsim::allocationCounts();
     {
         ScenarioRun run;
         CheckingHost& host = run.host;
@@ -266,12 +235,11 @@ RunOutcome play(const std::vector<Step>& steps, FailurePoint failure, bool keepL
             const HostEvent event = step.prepare(run);
             const std::uint32_t registeredBefore = tarnwick::registeredInstances().count();
             if (index == failure.step) {
-                nextTalkFailsAt = failure.ordinal;
-                failureStruck = false;
+                harness::failNextTalkAt(failure.ordinal);
             }
             host.deliver(event);
             if (index == failure.step) {
-                outcome.struck = failureStruck;
+                outcome.struck = harness::lastTalkFailed();
             }
             if (index == failure.step && outcome.struck) {
                 const std::string breach =
@@ -301,7 +269,9 @@ RunOutcome play(const std::vector<Step>& steps, FailurePoint failure, bool keepL
         tarnwick::destroyAllInstances();
     }
     if (outcome.breaches.empty() && outcome.lines.empty()) {
-        outcome.heapLeft = reliability::heapBytesInUse() - heapBefore;
+        const hostsim::AllocationCounts after = hostsim::allocationCounts();
+        outcome.blocksLeft =
+            (after.allocations - before.allocations) - (after.releases - before.releases);
     }
     return outcome;
 }
@@ -340,7 +310,8 @@ TEST(AllocationSweep, EveryAllocationOfEveryEventCanFailWithoutBreakingAnythingO
                 std::string(steps[step].what) + ", allocation " + std::to_string(ordinal);
             EXPECT_TRUE(outcome.breaches.empty())
                 << where << ": " << ::testing::PrintToString(outcome.breaches);
-            EXPECT_EQ(outcome.heapLeft, 0) << where << ": bytes left on the heap after teardown";
+            EXPECT_EQ(outcome.blocksLeft, 0u)
+                << where << ": blocks left on the heap after teardown";
             if (!outcome.struck) {
                 break;
             }
@@ -351,9 +322,6 @@ TEST(AllocationSweep, EveryAllocationOfEveryEventCanFailWithoutBreakingAnythingO
     // Instances, ten-name rosters with their passes and every numbered line all allocate.
     EXPECT_GT(failures, 50u);
     RecordProperty("injected_failures", static_cast<int>(failures));
-    if (!reliability::heapIsMeasured()) {
-        std::printf("heap not measured in this build: leaks are left to the sanitized build\n");
-    }
 }
 
 } // namespace

@@ -1,8 +1,7 @@
 // What a host can deliver that it should not, or that a careless host might: each case is played
 // through the checking host, which checks every line and the whole registry after every event,
 // and then states what the plug-in must have done with it. README.md, "Bad input", names these.
-#include "CheckingHost.h"
-#include "LinkedCore.h"
+#include "PluginHarness.h"
 
 #include "plugin/InstanceRegistry.h"
 #include "plugin/Talk.h"
@@ -11,6 +10,7 @@
 
 #include <climits>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -19,9 +19,6 @@ namespace {
 using hostsim::HostEvent;
 using hostsim::makeEvent;
 using hostsim::Word;
-using reliability::CheckingHost;
-
-constexpr std::uint32_t Bot = 1;
 
 // The event record the host most recently handed to `talk`, as the host still holds it.
 HostEvent* eventBeingDelivered = nullptr;
@@ -34,67 +31,38 @@ void talkRemembering(HostEvent* event) {
 
 // A player record laid out by hand, for names longer than hostsim's records hold.
 struct HandMadePlayer {
-    HandMadePlayer(std::uint16_t ident, const std::string& name) : bytes(21 + name.size() + 256) {
-        std::memcpy(bytes.data(), &ident, sizeof ident);
-        std::memcpy(bytes.data() + 21, name.data(), name.size());
+    HandMadePlayer(std::uint16_t ident, const std::string& name)
+        : bytes(hostsim::player_layout::name + name.size() + hostsim::player_layout::size) {
+        std::memcpy(bytes.data() + hostsim::player_layout::ident, &ident, sizeof ident);
+        std::memcpy(bytes.data() + hostsim::player_layout::name, name.data(), name.size());
     }
     Word address() const { return reinterpret_cast<Word>(bytes.data()); }
     std::vector<unsigned char> bytes;
 };
 
-// A host list built by hand: nodes of (item, next) and the head variable.
-struct HandMadeList {
-    explicit HandMadeList(const std::vector<Word>& items) : nodes(2 * items.size()) {
-        for (std::size_t index = 0; index < items.size(); ++index) {
-            nodes[2 * index] = items[index];
-            nodes[2 * index + 1] =
-                index + 1 < items.size() ? reinterpret_cast<Word>(&nodes[2 * index + 2]) : 0;
-        }
-        head = items.empty() ? 0 : reinterpret_cast<Word>(nodes.data());
+// A host list holding `items` in order, 0 standing for a node without an item.
+std::unique_ptr<hostsim::HostList> listOf(const std::vector<Word>& items) {
+    auto list = std::make_unique<hostsim::HostList>();
+    for (Word item : items) {
+        list->add(item);
     }
-    Word headAddress() const { return reinterpret_cast<Word>(&head); }
-    std::vector<Word> nodes;
-    Word head = 0;
-};
+    return list;
+}
 
-class BadInput : public ::testing::Test {
+class BadInput : public harness::PluginTest {
 protected:
-    void SetUp() override { tarnwick::destroyAllInstances(); }
-    void TearDown() override {
-        EXPECT_TRUE(host.breaches().empty()) << ::testing::PrintToString(host.breaches());
-        tarnwick::destroyAllInstances();
+    BadInput()
+        : PluginTest(hostsim::PluginLink{&talkRemembering, hostsim::linkedCore().callback}) {}
+
+    // The handshake for `Bot` with these list heads instead of its arena's.
+    HostEvent initWithLists(Word playerListHead, Word flagListHead) {
+        HostEvent init = host.initEvent(Bot);
+        init.parameters[2] = playerListHead;
+        init.parameters[3] = flagListHead;
+        return init;
     }
 
-    void deliver(std::uint32_t code, Word p1 = 0, Word p2 = 0, Word p3 = 0) {
-        host.deliver(makeEvent(Bot, code, p1, p2, p3));
-    }
-    void connect(std::uint32_t handle = Bot) {
-        host.deliver(host.initEvent(handle));
-        host.clearSent();
-    }
-    // Locks the bot on team 3 with Ace as the one member; forgets what was sent.
-    hostsim::PlayerRecord& lockOnTeamThree() {
-        hostsim::PlayerRecord& ace = host.arena(Bot).addPlayer("Ace", 7, 3, 1);
-        host.arena(Bot).addFlag(3);
-        connect();
-        deliver(hostsim::CodeFlagDrop);
-        host.clearSent();
-        return ace;
-    }
-    tarnwick::BotInstance& bot(std::uint32_t handle = Bot) {
-        tarnwick::BotInstance* found = tarnwick::findInstance(handle);
-        EXPECT_NE(found, nullptr);
-        return *found;
-    }
-    std::vector<std::string> texts() const {
-        std::vector<std::string> lines;
-        for (const hostsim::SentEvent& sent : host.sent()) {
-            lines.push_back(sent.text);
-        }
-        return lines;
-    }
-
-    CheckingHost host{&talkRemembering};
+    static constexpr std::uint32_t Bot = Handle;
 };
 
 TEST_F(BadInput, NullEventAddressIsIgnored) {
@@ -105,7 +73,7 @@ TEST_F(BadInput, NullEventAddressIsIgnored) {
 
 TEST_F(BadInput, AbsentListHeadsAreTakenAsEmptyLists) {
     host.arena(Bot).addFlag(3);
-    host.deliver(makeEvent(Bot, hostsim::CodeInit, 0x00060005u, CheckingHost::callbackWord()));
+    host.deliver(initWithLists(0, 0));
     host.clearSent();
     const std::uint32_t codes[] = {hostsim::CodeArenaEnter, hostsim::CodeFlagDrop,
                                    hostsim::CodeFlagGrab};
@@ -119,15 +87,14 @@ TEST_F(BadInput, AbsentListHeadsAreTakenAsEmptyLists) {
 TEST_F(BadInput, NullItemsInListNodesArePassedOver) {
     hostsim::PlayerRecord& ace = host.arena(Bot).addPlayer("Ace", 7, 3, 1);
     hostsim::FlagRecord& flag = host.arena(Bot).addFlag(3);
-    const HandMadeList players({0, ace.address(), 0});
-    const HandMadeList flags({0, flag.address(), 0});
-    host.deliver(makeEvent(Bot, hostsim::CodeInit, 0x00060005u, CheckingHost::callbackWord(),
-                           players.headAddress(), flags.headAddress()));
+    const auto players = listOf({0, ace.address(), 0});
+    const auto flags = listOf({0, flag.address(), 0});
+    host.deliver(initWithLists(players->headAddress(), flags->headAddress()));
     host.clearSent();
     deliver(hostsim::CodeArenaEnter);
     EXPECT_TRUE(bot().locked);
     EXPECT_EQ(bot().roster.count(), 1u);
-    EXPECT_EQ(texts(), std::vector<std::string>{"*arena Freq 3 LOCKED -- No freq-hopping."});
+    EXPECT_EQ(sentTexts(), std::vector<std::string>{"*arena Freq 3 LOCKED -- No freq-hopping."});
 }
 
 TEST_F(BadInput, EventsBeforeInitChangeNothingAndALaterInitConnects) {
@@ -142,8 +109,8 @@ TEST_F(BadInput, EventsBeforeInitChangeNothingAndALaterInitConnects) {
     deliver(hostsim::CodeTerm);
     EXPECT_FALSE(bot().locked);
     EXPECT_TRUE(host.sent().empty());
-    host.deliver(host.initEvent(Bot));
-    EXPECT_EQ(texts(), std::vector<std::string>{"DLL plugin connected."});
+    init(Bot);
+    EXPECT_EQ(sentTexts(), std::vector<std::string>{"DLL plugin connected."});
 }
 
 TEST_F(BadInput, UnknownCodesAndCodesAbove41DoNothingWhateverTheirParameters) {
@@ -161,10 +128,10 @@ TEST_F(BadInput, UnknownCodesAndCodesAbove41DoNothingWhateverTheirParameters) {
 TEST_F(BadInput, HighBitsInIntegerParametersAreIgnored) {
     const Word highBits = sizeof(Word) > 4 ? ~Word{0} << 16 << 16 : 0;
     hostsim::Arena& arena = host.arena(Bot);
-    host.deliver(makeEvent(Bot, hostsim::CodeInit, highBits | 0x00060005u,
-                           CheckingHost::callbackWord(), arena.playerList().headAddress(),
-                           arena.flagList().headAddress()));
-    EXPECT_EQ(texts(), std::vector<std::string>{"DLL plugin connected."});
+    HostEvent init = host.initEvent(Bot);
+    init.parameters[0] |= highBits;
+    host.deliver(init);
+    EXPECT_EQ(sentTexts(), std::vector<std::string>{"DLL plugin connected."});
     host.clearSent();
     arena.addPlayer("Ace", 7, 3, 1);
     arena.addFlag(3);
@@ -175,7 +142,7 @@ TEST_F(BadInput, HighBitsInIntegerParametersAreIgnored) {
             highBits | 0x00010003u);
     deliver(hostsim::CodePlayerChange, hopper.address(), highBits | 0xFFFF0005u,
             highBits | 0x00010008u);
-    EXPECT_EQ(texts(), (std::vector<std::string>{"*setfreq 5", "*setfreq 0"}));
+    EXPECT_EQ(sentTexts(), (std::vector<std::string>{"*setfreq 5", "*setfreq 0"}));
 }
 
 TEST_F(BadInput, NullPlayerFlagAndCommandAddressesGetNoReplyAndNoPass) {
@@ -233,7 +200,7 @@ TEST_F(BadInput, NegativeAccessLevelsCountAsAboveTwelve) {
 TEST_F(BadInput, HandleZeroIsServedButNeverSends) {
     host.arena(0).addPlayer("Ace", 7, 3, 1);
     host.arena(0).addFlag(3);
-    host.deliver(host.initEvent(0));
+    init(0);
     host.deliver(makeEvent(0, hostsim::CodeArenaEnter));
     host.deliver(makeEvent(0, hostsim::CodeTerm));
     EXPECT_TRUE(bot(0).locked);
@@ -262,8 +229,8 @@ TEST_F(BadInput, ReentrantTalkFromInsideTheCallbackLeavesEverythingWhole) {
     };
     deliver(hostsim::CodeFlagDrop);
     host.onLine = nullptr;
-    EXPECT_EQ(texts(), (std::vector<std::string>{"*arena Freq 3 LOCKED -- No freq-hopping.",
-                                                 "DLL plugin connected."}));
+    EXPECT_EQ(sentTexts(), (std::vector<std::string>{"*arena Freq 3 LOCKED -- No freq-hopping.",
+                                                     "DLL plugin connected."}));
     EXPECT_FALSE(bot().locked) << "the innermost events decide: the flags are split";
     EXPECT_EQ(tarnwick::registeredInstances().count(), 2u);
 }
@@ -287,21 +254,21 @@ TEST_F(BadInput, LongNamesAreCopiedAndComparedWhole) {
     const HandMadePlayer returning(8, longName);
     const HandMadePlayer shorter(9, longName.substr(1));
     hostsim::FlagRecord& flag = host.arena(Bot).addFlag(0x6E6E);
-    const HandMadeList players({member.address()});
+    const auto players = listOf({member.address()});
     for (const HandMadePlayer* player : {&member, &returning, &shorter}) {
         host.treatAsLive(Bot, player->address());
     }
-    const HandMadeList flags({flag.address()});
-    host.deliver(makeEvent(Bot, hostsim::CodeInit, 0x00060005u, CheckingHost::callbackWord(),
-                           players.headAddress(), flags.headAddress()));
+    const auto flags = listOf({flag.address()});
+    host.deliver(initWithLists(players->headAddress(), flags->headAddress()));
     deliver(hostsim::CodeArenaEnter);
     ASSERT_EQ(bot().roster.count(), 1u);
     EXPECT_EQ(bot().roster.head()->item->length(), longName.size());
     host.clearSent();
     deliver(hostsim::CodePlayerEntering, returning.address());
     deliver(hostsim::CodePlayerEntering, shorter.address());
-    EXPECT_EQ(texts(), (std::vector<std::string>{"Welcome back. You may still enter team 28270",
-                                                 "Team 28270 is locked to prevent freq-hopping"}));
+    EXPECT_EQ(sentTexts(),
+              (std::vector<std::string>{"Welcome back. You may still enter team 28270",
+                                        "Team 28270 is locked to prevent freq-hopping"}));
 }
 
 TEST_F(BadInput, RecordReusedAtTheSameAddressAfterLeavingHasNoPass) {
@@ -313,7 +280,7 @@ TEST_F(BadInput, RecordReusedAtTheSameAddressAfterLeavingHasNoPass) {
     deliver(hostsim::CodePlayerEntering, ace.address());
     ace.setShip(1);
     deliver(hostsim::CodePlayerChange, ace.address(), 2, 8);
-    EXPECT_EQ(texts(),
+    EXPECT_EQ(sentTexts(),
               (std::vector<std::string>{"Team 3 is locked to prevent freq-hopping", "*setfreq 0"}));
 }
 

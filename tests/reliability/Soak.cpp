@@ -10,9 +10,7 @@
 #include "LinkedCore.h"
 #include "RegistryInvariants.h"
 
-#include "Host.h"
 #include "plugin/InstanceRegistry.h"
-#include "plugin/Talk.h"
 
 #include <chrono>
 #include <cstdio>
@@ -47,16 +45,6 @@ constexpr bool ResidentSetIsBounded = true;
 constexpr bool ResidentSetIsBounded = true;
 #endif
 
-// Hands an event laid out by the host to the core's `talk`, as the module's export does.
-void talkToCore(hostsim::HostEvent* event) {
-    hostsim::talkToLinkedCore(event);
-}
-
-// The host callback as the core calls it, forwarding to the recording host.
-void receiveFromCore(tarnwick::BotEvent* event) {
-    hostsim::receiveFromLinkedCore(event);
-}
-
 // The process's resident set in bytes, from /proc/self/statm; -1 when it cannot be read.
 long residentBytes() {
     std::FILE* statm = std::fopen("/proc/self/statm", "r");
@@ -76,7 +64,7 @@ struct Soak {
     explicit Soak(std::uint32_t seed) : random(seed) {}
 
     std::mt19937 random;
-    hostsim::Host host{&talkToCore};
+    hostsim::Host host{hostsim::linkedCore()};
     std::uint64_t events = 0;
     std::uint64_t announcements = 0;
     std::uint64_t mostTags = 0;
@@ -104,10 +92,10 @@ struct Soak {
         carriers[index] = nullptr;
     }
 
-    // Delivers one event to `handle` and checks that its tags stay within the player count.
-    void deliver(std::uint32_t handle, std::uint32_t code, hostsim::Word p1 = 0,
-                 hostsim::Word p2 = 0, hostsim::Word p3 = 0, hostsim::Word p4 = 0) {
-        host.deliver(hostsim::makeEvent(handle, code, p1, p2, p3, p4));
+    // Delivers one event and checks that its bot's tags stay within the player count.
+    void deliver(const hostsim::HostEvent& event) {
+        const std::uint32_t handle = event.handle;
+        host.deliver(event);
         ++events;
         for (const hostsim::SentEvent& sent : host.sent()) {
             announcements += sent.isPublic() ? 1u : 0u;
@@ -120,6 +108,12 @@ struct Soak {
             failure = "bot " + std::to_string(handle) + " holds " + std::to_string(tags) +
                       " tags for " + std::to_string(arena().players().size()) + " players";
         }
+    }
+
+    // Delivers one event with `code` and up to three parameters to `handle`.
+    void deliver(std::uint32_t handle, std::uint32_t code, hostsim::Word p1 = 0,
+                 hostsim::Word p2 = 0, hostsim::Word p3 = 0) {
+        deliver(hostsim::makeEvent(handle, code, p1, p2, p3));
     }
 
     // Delivers the event to every bot, as the host does for an arena they share.
@@ -143,10 +137,12 @@ struct Soak {
         for (std::size_t index = 0; index < FlagCount; ++index) {
             arena().addFlag(team());
         }
+        // The bots share one arena: each is handed the lists of `ArenaOwner`.
+        const hostsim::HostEvent shared = host.initEvent(ArenaOwner);
         for (std::uint32_t handle : Bots) {
-            deliver(handle, hostsim::CodeInit, hostsim::versionWord(6, 5),
-                    reinterpret_cast<hostsim::Word>(&receiveFromCore),
-                    arena().playerList().headAddress(), arena().flagList().headAddress());
+            hostsim::HostEvent init = shared;
+            init.handle = handle;
+            deliver(init);
         }
     }
 
@@ -249,7 +245,7 @@ struct Soak {
             return;
         }
         std::string breach =
-            reliability::findRegistryBreach([this](std::uint32_t, std::uintptr_t player) {
+            checks::findRegistryBreach([this](std::uint32_t, std::uintptr_t player) {
                 return arena().playerList().contains(player);
             });
         if (!breach.empty()) {
