@@ -43,6 +43,7 @@ TEST(FlagSurvey, CountsCarriersOnceAndListedFlagsExceptTheExcludedOne) {
         {"spectating carrier counted", {{5, 2, 8}}, {3, 3}, -1, false, 5},
         {"team 0 is a real team", {{0, 1, 1}}, {0, 0}, -1, true, 0},
         {"team 65534 is a real team", {}, {65534, 65534}, -1, true, 65534},
+        {"teams above 255 kept whole", {{65535, 1, 0}, {511, 1, 0}}, {255}, -1, false, 65535},
         {"carriers of two teams", {{3, 1, 0}, {4, 1, 0}}, {}, -1, false, 3},
         {"late disagreement in flag list", {}, {3, 3, 3, 4}, -1, false, 3},
     };
