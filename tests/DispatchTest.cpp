@@ -89,21 +89,6 @@ TEST_F(DispatchTest, HandleZeroRefusedSilentlyIsStillDisabled) {
     EXPECT_TRUE(bot(0).disabled);
 }
 
-TEST_F(DispatchTest, UnroutedCodesChangeNothingAndSendNothing) {
-    hostsim::PlayerRecord& member = lockOnTeamThree();
-    hostsim::PlayerRecord& stranger = arena().addPlayer("Zed", 2, 3, 1);
-    for (std::uint32_t code : {2u, 4u, 6u, 19u, 22u, 23u, 25u, 40u, 42u, 0xFFFFFFFFu}) {
-        SCOPED_TRACE(code);
-        host.deliver(makeEvent(Handle, code, member.address(), stranger.address(), 8));
-        EXPECT_TRUE(host.sent().empty());
-        EXPECT_TRUE(bot().locked);
-        EXPECT_EQ(bot().lockedTeam, 3u);
-        EXPECT_EQ(harness::rosterNames(bot()), std::vector<std::string>{"Ace"});
-        EXPECT_EQ(harness::taggedPlayers(bot()), std::vector<hostsim::Word>{member.address()});
-        EXPECT_FALSE(bot().disabled);
-    }
-}
-
 TEST_F(DispatchTest, OutboundEventsCarryTheHandleAndZeroInUnusedWords) {
     hostsim::PlayerRecord& member = lockOnTeamThree();
     hostsim::CommandRecord about("about", "");
@@ -131,30 +116,6 @@ TEST_F(DispatchTest, OutboundEventsCarryTheHandleAndZeroInUnusedWords) {
     for (const hostsim::SentEvent& sent : host.sent()) {
         EXPECT_EQ(sent.handle, Handle);
     }
-}
-
-TEST_F(DispatchTest, FlagAndArenaEventsBeforeInitReadNoListAndSendNothing) {
-    hostsim::FlagRecord& flag = arena().addFlag(3);
-    const std::uint32_t codes[] = {hostsim::CodeArenaEnter, hostsim::CodeFlagGrab,
-                                   hostsim::CodeFlagDrop, hostsim::CodeArenaLeave};
-    for (std::uint32_t code : codes) {
-        host.deliver(makeEvent(Handle, code, 0, flag.address()));
-    }
-    EXPECT_FALSE(bot().locked);
-    EXPECT_TRUE(host.sent().empty());
-}
-
-TEST_F(DispatchTest, InitWithoutListHeadsTreatsBothListsAsEmpty) {
-    arena().addPlayer("Ace", 1, 3, 1).setFlagCount(1);
-    arena().addFlag(3);
-    hostsim::HostEvent init = host.initEvent(Handle);
-    init.parameters[2] = init.parameters[3] = 0;
-    host.deliver(init);
-    host.clearSent();
-    deliver(hostsim::CodeArenaEnter);
-    deliver(hostsim::CodeFlagDrop);
-    EXPECT_FALSE(bot().locked);
-    EXPECT_TRUE(host.sent().empty());
 }
 
 } // namespace

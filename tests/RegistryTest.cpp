@@ -58,21 +58,6 @@ TEST_F(RegistryTest, AnyCodeMayCreateTheInstanceAndALaterInitConnectsIt) {
     }
 }
 
-TEST_F(RegistryTest, HandleZeroIsRegisteredButNeverSends) {
-    hostsim::Arena& arena0 = arena(0);
-    hostsim::PlayerRecord& member = arena0.addPlayer("Ace", 1, 3, 0);
-    member.setAccess(5);
-    arena0.addFlag(3);
-    init(0);
-    host.deliver(makeEvent(0, hostsim::CodeFlagDrop));
-    hostsim::CommandRecord about("version", "");
-    host.deliver(makeEvent(0, hostsim::CodeCommand, member.address(), about.address()));
-    host.deliver(makeEvent(0, hostsim::CodeTerm));
-    EXPECT_EQ(registeredHandles(), std::vector<std::uint32_t>{0});
-    EXPECT_TRUE(bot(0).locked) << "handle 0 still keeps its lock state";
-    EXPECT_TRUE(host.sent().empty());
-}
-
 TEST_F(RegistryTest, StateCarriesAcrossTermAndMessagesStillFlow) {
     hostsim::PlayerRecord& member = arena().addPlayer("Ace", 1, 3, 0);
     hostsim::FlagRecord& flag = arena().addFlag(3);

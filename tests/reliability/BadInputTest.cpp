@@ -72,6 +72,7 @@ TEST_F(BadInput, NullEventAddressIsIgnored) {
 }
 
 TEST_F(BadInput, AbsentListHeadsAreTakenAsEmptyLists) {
+    host.arena(Bot).addPlayer("Ace", 7, 3, 1).setFlagCount(1);
     host.arena(Bot).addFlag(3);
     host.deliver(initWithLists(0, 0));
     host.clearSent();
@@ -99,11 +100,13 @@ TEST_F(BadInput, NullItemsInListNodesArePassedOver) {
 
 TEST_F(BadInput, EventsBeforeInitChangeNothingAndALaterInitConnects) {
     hostsim::PlayerRecord& ace = host.arena(Bot).addPlayer("Ace", 7, 3, 1);
-    host.arena(Bot).addFlag(3);
+    const Word flag = host.arena(Bot).addFlag(3).address();
     hostsim::CommandRecord about("about", "");
-    deliver(hostsim::CodeArenaEnter);
-    deliver(hostsim::CodeFlagDrop);
-    deliver(hostsim::CodeFlagGrab, 0, host.arena(Bot).flags()[0]->address());
+    for (std::uint32_t code : {hostsim::CodeArenaEnter, hostsim::CodeFlagDrop,
+                               hostsim::CodeFlagGrab, hostsim::CodeArenaLeave}) {
+        deliver(code);
+        deliver(code, 0, flag);
+    }
     deliver(hostsim::CodePlayerEntering, ace.address());
     deliver(hostsim::CodeCommand, ace.address(), about.address());
     deliver(hostsim::CodeTerm);
@@ -114,15 +117,21 @@ TEST_F(BadInput, EventsBeforeInitChangeNothingAndALaterInitConnects) {
 }
 
 TEST_F(BadInput, UnknownCodesAndCodesAbove41DoNothingWhateverTheirParameters) {
-    lockOnTeamThree();
-    const std::uint32_t codes[] = {4,  6,  19, 22,   23,          25,
+    hostsim::PlayerRecord& ace = lockOnTeamThree();
+    const Word stranger = host.arena(Bot).addPlayer("Zed", 2, 3, 1).address();
+    const std::uint32_t codes[] = {2,  4,  6,  19,   22,          23,         25,
                                    40, 42, 43, 1000, 0x80000000u, 0xFFFFFFFFu};
     for (std::uint32_t code : codes) {
+        SCOPED_TRACE(code);
         host.deliver(makeEvent(Bot, code, ~Word{0}, 0x1234, ~Word{0} - 7, 5, 6, 7));
+        deliver(code, ace.address(), stranger, 8);
+        EXPECT_TRUE(host.sent().empty());
+        EXPECT_FALSE(bot().disabled);
+        EXPECT_TRUE(bot().locked);
+        EXPECT_EQ(bot().lockedTeam, 3u);
+        EXPECT_EQ(harness::rosterNames(bot()), std::vector<std::string>{"Ace"});
+        EXPECT_EQ(harness::taggedPlayers(bot()), std::vector<Word>{ace.address()});
     }
-    EXPECT_TRUE(bot().locked);
-    EXPECT_EQ(bot().tags.count(), 1u);
-    EXPECT_TRUE(host.sent().empty());
 }
 
 TEST_F(BadInput, HighBitsInIntegerParametersAreIgnored) {
@@ -198,12 +207,17 @@ TEST_F(BadInput, NegativeAccessLevelsCountAsAboveTwelve) {
 }
 
 TEST_F(BadInput, HandleZeroIsServedButNeverSends) {
-    host.arena(0).addPlayer("Ace", 7, 3, 1);
+    hostsim::PlayerRecord& ace = host.arena(0).addPlayer("Ace", 7, 3, 1);
+    ace.setAccess(5);
     host.arena(0).addFlag(3);
+    hostsim::CommandRecord version("version", "");
     init(0);
     host.deliver(makeEvent(0, hostsim::CodeArenaEnter));
+    host.deliver(makeEvent(0, hostsim::CodeFlagDrop));
+    host.deliver(makeEvent(0, hostsim::CodeCommand, ace.address(), version.address()));
     host.deliver(makeEvent(0, hostsim::CodeTerm));
-    EXPECT_TRUE(bot(0).locked);
+    EXPECT_EQ(tarnwick::registeredInstances().count(), 1u);
+    EXPECT_TRUE(bot(0).locked) << "handle 0 still keeps its lock state";
     EXPECT_TRUE(host.sent().empty());
 }
 
