@@ -11,6 +11,29 @@ namespace checks {
 
 namespace {
 
+// Every form an outbound line can take.
+enum class LineForm {
+    Connected,
+    OutOfDate,
+    RequiresLatest,
+    Disconnected,
+    Announcement,        // "*arena Freq N LOCKED -- No freq-hopping."
+    PrivateAnnouncement, // "*arena Private freq LOCKED -- No freq-hopping."
+    SetTeam,             // "*setfreq N"
+    WelcomeBack,         // "Welcome back. You may still enter team N"
+    TeamLocked,          // "Team N is locked to prevent freq-hopping"
+    Help,
+    Purpose,
+    Version,
+    Unknown,
+};
+
+struct ClassifiedLine {
+    LineForm form;
+    // The decimal number the line carries; 0 for forms without one.
+    std::uint32_t number;
+};
+
 struct FixedLine {
     const char* text;
     LineForm form;
@@ -67,6 +90,31 @@ bool startsWith(const std::string& text, const char* prefix) {
 bool endsWith(const std::string& text, const char* suffix) {
     const std::size_t length = std::strlen(suffix);
     return text.size() >= length && text.compare(text.size() - length, length, suffix) == 0;
+}
+
+// The form of `text` and its number. A number must be plain decimal digits without a leading
+// zero (0 itself is one digit) and at most 65535; anything else is `Unknown`.
+ClassifiedLine classifyLine(const std::string& text) {
+    for (const FixedLine& fixed : FixedLines) {
+        if (text == fixed.text) {
+            return {fixed.form, 0};
+        }
+    }
+    for (const NumberedLine& numbered : NumberedLines) {
+        const std::size_t openingLength = std::strlen(numbered.opening);
+        const std::size_t closingLength = std::strlen(numbered.closing);
+        if (text.size() <= openingLength + closingLength || !startsWith(text, numbered.opening) ||
+            !endsWith(text, numbered.closing)) {
+            continue;
+        }
+        std::uint32_t number = 0;
+        const std::string digits =
+            text.substr(openingLength, text.size() - openingLength - closingLength);
+        if (readTeamNumber(digits, number)) {
+            return {numbered.form, number};
+        }
+    }
+    return {LineForm::Unknown, 0};
 }
 
 // Low 32 bits of a parameter word.
@@ -194,29 +242,6 @@ std::string findLineBreach(const Delivery& delivery, const hostsim::SentEvent& s
 }
 
 } // namespace
-
-ClassifiedLine classifyLine(const std::string& text) {
-    for (const FixedLine& fixed : FixedLines) {
-        if (text == fixed.text) {
-            return {fixed.form, 0};
-        }
-    }
-    for (const NumberedLine& numbered : NumberedLines) {
-        const std::size_t openingLength = std::strlen(numbered.opening);
-        const std::size_t closingLength = std::strlen(numbered.closing);
-        if (text.size() <= openingLength + closingLength || !startsWith(text, numbered.opening) ||
-            !endsWith(text, numbered.closing)) {
-            continue;
-        }
-        std::uint32_t number = 0;
-        const std::string digits =
-            text.substr(openingLength, text.size() - openingLength - closingLength);
-        if (readTeamNumber(digits, number)) {
-            return {numbered.form, number};
-        }
-    }
-    return {LineForm::Unknown, 0};
-}
 
 Delivery describeDelivery(const hostsim::HostEvent& event) {
     Delivery delivery;

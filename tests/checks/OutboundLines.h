@@ -13,33 +13,6 @@
 
 namespace checks {
 
-// Every form an outbound line can take.
-enum class LineForm {
-    Connected,
-    OutOfDate,
-    RequiresLatest,
-    Disconnected,
-    Announcement,        // "*arena Freq N LOCKED -- No freq-hopping."
-    PrivateAnnouncement, // "*arena Private freq LOCKED -- No freq-hopping."
-    SetTeam,             // "*setfreq N"
-    WelcomeBack,         // "Welcome back. You may still enter team N"
-    TeamLocked,          // "Team N is locked to prevent freq-hopping"
-    Help,
-    Purpose,
-    Version,
-    Unknown,
-};
-
-struct ClassifiedLine {
-    LineForm form;
-    // The decimal number the line carries; 0 for forms without one.
-    std::uint32_t number;
-};
-
-// The form of `text` and its number. A number must be plain decimal digits without a leading
-// zero (0 itself is one digit) and at most 65535; anything else is `Unknown`.
-ClassifiedLine classifyLine(const std::string& text);
-
 // What the checks need to know of an inbound event, captured before it is delivered so that
 // nothing has to be read through host records that a re-entrant host may free meanwhile.
 struct Delivery {
