@@ -33,18 +33,14 @@ void Host::deliver(HostEvent event) {
     }
 }
 
-HostEvent Host::initEvent(std::uint32_t handle, std::uint32_t version) {
+HostEvent Host::initEvent(std::uint32_t handle, std::uint32_t version, bool withCallback) {
     Arena& bot = arena(handle);
-    return makeEvent(handle, CodeInit, version, link_.callback, bot.playerList().headAddress(),
-                     bot.flagList().headAddress());
+    return makeEvent(handle, CodeInit, version, withCallback ? link_.callback : 0,
+                     bot.playerList().headAddress(), bot.flagList().headAddress());
 }
 
 void Host::init(std::uint32_t handle, std::uint32_t major, std::uint32_t minor, bool withCallback) {
-    HostEvent event = initEvent(handle, versionWord(major, minor));
-    if (!withCallback) {
-        event.parameters[1] = 0;
-    }
-    deliver(event);
+    deliver(initEvent(handle, versionWord(major, minor), withCallback));
 }
 
 void Host::receive(HostEvent* event) {

@@ -54,9 +54,11 @@ public:
 
     // Calls `talk` with the event.
     void deliver(HostEvent event);
-    // The handshake for `handle`: `EventInit` with the version word, the link's callback and the
-    // addresses of that bot's player and flag list heads; p5 and p6 are 0.
-    HostEvent initEvent(std::uint32_t handle, std::uint32_t version = versionWord(6, 5));
+    // The handshake for `handle`: `EventInit` with the version word, the link's callback (0 when
+    // `withCallback` is false) and the addresses of that bot's player and flag list heads; p5
+    // and p6 are 0.
+    HostEvent initEvent(std::uint32_t handle, std::uint32_t version = versionWord(6, 5),
+                        bool withCallback = true);
     // Delivers the handshake for `handle` with version major.minor, without a callback when
     // `withCallback` is false.
     void init(std::uint32_t handle, std::uint32_t major = 6, std::uint32_t minor = 5,

@@ -51,8 +51,8 @@ TEST_F(DispatchTest, DisabledInstanceIgnoresEverythingIncludingAGoodInit) {
     init(Handle, 6, 4);
     host.clearSent();
     hostsim::CommandRecord about("about", "");
-    hostsim::HostEvent bareInit = host.initEvent(Handle);
-    bareInit.parameters[1] = bareInit.parameters[2] = bareInit.parameters[3] = 0;
+    hostsim::HostEvent bareInit = host.initEvent(Handle, hostsim::versionWord(6, 5), false);
+    bareInit.parameters[2] = bareInit.parameters[3] = 0; // nor any list head
     const hostsim::HostEvent ignored[] = {
         bareInit,
         makeEvent(Handle, hostsim::CodeTerm),

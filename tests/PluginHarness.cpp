@@ -50,11 +50,7 @@ tarnwick::BotInstance& PluginTest::bot(std::uint32_t handle) {
 
 void PluginTest::init(std::uint32_t handle, std::uint32_t major, std::uint32_t minor,
                       bool withCallback) {
-    hostsim::HostEvent event = host.initEvent(handle, hostsim::versionWord(major, minor));
-    if (!withCallback) {
-        event.parameters[1] = 0;
-    }
-    host.deliver(event);
+    host.deliver(host.initEvent(handle, hostsim::versionWord(major, minor), withCallback));
 }
 
 void PluginTest::connect(std::uint32_t handle) {

@@ -31,8 +31,9 @@ public:
 
     // The handshake for `handle`, as `hostsim::Host::initEvent` builds it.
     hostsim::HostEvent initEvent(std::uint32_t handle,
-                                 std::uint32_t version = hostsim::versionWord(6, 5)) {
-        return host_.initEvent(handle, version);
+                                 std::uint32_t version = hostsim::versionWord(6, 5),
+                                 bool withCallback = true) {
+        return host_.initEvent(handle, version, withCallback);
     }
 
     // Hands `event` to `talk`, checking every line it causes and, afterwards, the
