@@ -20,9 +20,9 @@ constexpr EventCaseInfo Catalogue[EventCaseCount] = {
     {"IgnoredCode", false, FlagState::Split, 0},
 };
 
-// Allocations the text algorithm prescribes for a line of a literal, a number of `digits`
-// digits and, when `closed`, a second literal: the empty text, one prepend per digit and one
-// concatenation per literal.
+// The most allocations a line of a literal, a number of `digits` digits and, when `closed`, a
+// second literal may cost: as many as building it a piece at a time takes, the empty text, one
+// prepend per digit and one concatenation per literal.
 constexpr std::uint64_t numberedLineAllocations(std::uint64_t digits, bool closed) {
     return 1 + digits + 1 + (closed ? 1 : 0);
 }

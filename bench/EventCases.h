@@ -39,10 +39,10 @@ struct EventCaseInfo {
 const EventCaseInfo& caseInfo(EventCase eventCase);
 
 // The most heap allocations one event of the case may make, with `members` players on the
-// locked team: what the list algorithms (a node and an item per roster entry and per tag, a
-// buffer per name copy) and the text algorithm (an empty text, one prepend per digit, one
-// concatenation per literal) prescribe. Zero for an event that sends no built text and changes
-// no roster or tag.
+// locked team: a node and an item per roster entry and per tag, a buffer per name copy, and for
+// a numbered line as many as building it a piece at a time takes (an empty text, one prepend
+// per digit, one concatenation per literal). Zero for an event that sends no built text and
+// changes no roster or tag.
 std::uint64_t allowedAllocations(EventCase eventCase, std::uint32_t members);
 
 // One case staged in one bot's arena: its standalone records and the event it measures.

@@ -6,7 +6,7 @@
 namespace bench {
 
 hostsim::Host& benchHost() {
-    static hostsim::Host host{&talkToPlugin};
+    static hostsim::Host host{countingCore()};
     return host;
 }
 
@@ -15,7 +15,7 @@ hostsim::Arena& arenaOf(std::uint32_t players) {
     hostsim::Arena& arena = host.arena(players);
     if (arena.players().empty()) {
         populateArena(arena, players);
-        connectBot(host, players);
+        host.init(players);
     }
     return arena;
 }

@@ -2,13 +2,8 @@
 #include "LinkedCore.h"
 
 #include "host/EventCodes.h"
-#include "plugin/Talk.h"
 
 namespace bench {
-
-void talkToPlugin(hostsim::HostEvent* event) {
-    hostsim::talkToLinkedCore(event);
-}
 
 void countSentEvent(tarnwick::BotEvent* event) {
     if (event->code == tarnwick::EventEcho) {
@@ -20,12 +15,9 @@ void countSentEvent(tarnwick::BotEvent* event) {
     }
 }
 
-void connectBot(hostsim::Host& host, std::uint32_t handle) {
-    hostsim::Arena& arena = host.arena(handle);
-    host.deliver(hostsim::makeEvent(handle, hostsim::CodeInit, hostsim::versionWord(6, 5),
-                                    reinterpret_cast<hostsim::Word>(&countSentEvent),
-                                    arena.playerList().headAddress(),
-                                    arena.flagList().headAddress()));
+hostsim::PluginLink countingCore() {
+    return hostsim::PluginLink{&hostsim::talkToLinkedCore,
+                               reinterpret_cast<hostsim::Word>(&countSentEvent)};
 }
 
 } // namespace bench

@@ -1,5 +1,5 @@
-// The benchmarks' link between hostsim and the plug-in core linked into the program, and a
-// callback that only counts what it gets.
+// The benchmarks' link to the plug-in core linked into the program: its `talk`, with a callback
+// that only counts what it gets.
 #pragma once
 
 #include "Host.h"
@@ -8,9 +8,6 @@
 #include <cstdint>
 
 namespace bench {
-
-// Hands an event laid out by the host to the core's `talk`, as the module's export does.
-void talkToPlugin(hostsim::HostEvent* event);
 
 // What the counting callback has received, by kind. Texts are never read or copied.
 struct SentCounts {
@@ -30,8 +27,7 @@ inline std::uint64_t sentTotal() {
 // The host callback handed to the plug-in: counts the event by kind and returns at once.
 void countSentEvent(tarnwick::BotEvent* event);
 
-// Delivers `EventInit` (version 6.5) for `handle` with the counting callback and the addresses
-// of that bot's list heads in `host`.
-void connectBot(hostsim::Host& host, std::uint32_t handle);
+// The linked core with `countSentEvent` as the callback the handshake hands over.
+hostsim::PluginLink countingCore();
 
 } // namespace bench

@@ -1,6 +1,6 @@
 #include "SuiteCases.h"
 
-#include "AllocationCounter.h"
+#include "Allocations.h"
 #include "BareWalk.h"
 #include "BenchArena.h"
 #include "EventCases.h"
@@ -49,27 +49,32 @@ void benchmarkBareWalk(benchmark::State& state, FlagState flags) {
     recordWalk(flags, arenaSizeIndex(players), {true, seconds / events, 0, 0, 0});
 }
 
+// Delivers the stage's event once, adding the allocations made inside `talk` to `allocations`.
+void deliverCounting(hostsim::Host& host, const CaseStage& stage, std::uint64_t& allocations) {
+    const std::uint64_t before = hostsim::allocationCounts().allocations;
+    host.deliver(stage.measured);
+    allocations += hostsim::allocationCounts().allocations - before;
+}
+
 // Delivers the stage's event in a plain timed loop; returns the seconds the loop took.
-double timeEvents(benchmark::State& state, hostsim::Host& host, const CaseStage& stage) {
+double timeEvents(benchmark::State& state, hostsim::Host& host, const CaseStage& stage,
+                  std::uint64_t& allocations) {
     const Clock::time_point start = Clock::now();
     for (auto _ : state) {
-        armAllocationCounter();
-        host.deliver(stage.measured);
-        disarmAllocationCounter();
+        deliverCounting(host, stage, allocations);
     }
     return secondsBetween(start, Clock::now());
 }
 
 // Runs the untimed step before each event and times the event alone; returns the seconds the
 // events took, which are also the loop's manual times.
-double timeEventsAfterSteps(benchmark::State& state, hostsim::Host& host, CaseStage& stage) {
+double timeEventsAfterSteps(benchmark::State& state, hostsim::Host& host, CaseStage& stage,
+                            std::uint64_t& allocations) {
     double seconds = 0;
     for (auto _ : state) {
         runUntimedStep(host, stage);
         const Clock::time_point start = Clock::now();
-        armAllocationCounter();
-        host.deliver(stage.measured);
-        disarmAllocationCounter();
+        deliverCounting(host, stage, allocations);
         const double elapsed = secondsBetween(start, Clock::now());
         state.SetIterationTime(elapsed);
         seconds += elapsed;
@@ -85,13 +90,12 @@ void benchmarkEvent(benchmark::State& state, EventCase eventCase) {
     CaseStage stage{eventCase, players, &arenaOf(players), {}, {"about", ""}, {}, RivalTeam};
     setUpStage(host, stage);
     const EventCaseInfo& info = caseInfo(eventCase);
-    takeAllocationCounts();
+    std::uint64_t counted = 0;
     const std::uint64_t sentBefore = sentTotal();
-    const double seconds = info.untimedStep ? timeEventsAfterSteps(state, host, stage)
-                                            : timeEvents(state, host, stage);
-    const AllocationCounter counted = takeAllocationCounts();
+    const double seconds = info.untimedStep ? timeEventsAfterSteps(state, host, stage, counted)
+                                            : timeEvents(state, host, stage, counted);
     const auto events = static_cast<double>(state.iterations());
-    const double allocations = static_cast<double>(counted.allocations) / events;
+    const double allocations = static_cast<double>(counted) / events;
     const double sends = static_cast<double>(sentTotal() - sentBefore) / events;
     const std::uint64_t allowed = allowedAllocations(eventCase, membersOf(*stage.arena, HomeTeam));
     const int sizeIndex = arenaSizeIndex(players);
