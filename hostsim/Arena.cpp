@@ -54,14 +54,12 @@ PlayerRecord* Arena::findPlayerByIdent(std::uint32_t ident) {
 }
 
 std::uint16_t Arena::freeIdent() const {
-    std::uint16_t ident = 0;
-    while (std::any_of(players_.begin(), players_.end(),
-                       [ident](const std::unique_ptr<PlayerRecord>& player) {
-                           return player->ident() == ident;
-                       })) {
-        ++ident;
+    std::vector<bool> held(0x10000);
+    for (const auto& player : players_) {
+        held[player->ident()] = true;
     }
-    return ident;
+    const auto free = std::find(held.begin(), held.end(), false);
+    return free == held.end() ? 0 : static_cast<std::uint16_t>(free - held.begin());
 }
 
 FlagRecord& Arena::addFlag(std::uint16_t team) {

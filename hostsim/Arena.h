@@ -26,7 +26,8 @@ public:
     PlayerRecord* findPlayer(const std::string& name);
     // The player whose ident is `ident`, or null.
     PlayerRecord* findPlayerByIdent(std::uint32_t ident);
-    // The lowest ident no player in the arena has.
+    // The lowest ident no player in the arena has, found in one pass over the players; 0 when
+    // all 65,536 are held, so a caller that may fill the arena counts its players first.
     std::uint16_t freeIdent() const;
 
     // Adds a flag owned by `team` at the end of the flag list.

@@ -4,11 +4,22 @@
 
 namespace hostsim {
 
+namespace {
+
+// The words of a node that hold the item and the next node's address.
+constexpr std::size_t itemWord = node_layout::item / sizeof(Word);
+constexpr std::size_t nextWord = node_layout::next / sizeof(Word);
+
+} // namespace
+
 HostList::HostList() : head_(new Word(0)) {}
 
 void HostList::add(Word item) {
     items_.push_back(item);
-    relink();
+    nodes_.push_back({});
+    nodes_.back()[itemWord] = item;
+    Word& link = nodes_.size() == 1 ? *head_ : nodes_[nodes_.size() - 2][nextWord];
+    link = reinterpret_cast<Word>(nodes_.back().data());
 }
 
 void HostList::remove(Word item) {
@@ -24,16 +35,13 @@ bool HostList::contains(Word item) const {
 }
 
 void HostList::relink() {
-    constexpr std::size_t nodeWords = node_layout::size / sizeof(Word);
-    constexpr std::size_t itemWord = node_layout::item / sizeof(Word);
-    constexpr std::size_t nextWord = node_layout::next / sizeof(Word);
-    nodes_.assign(nodeWords * items_.size(), 0);
+    nodes_.assign(items_.size(), {});
     for (std::size_t index = 0; index < items_.size(); ++index) {
-        Word* node = &nodes_[nodeWords * index];
-        node[itemWord] = items_[index];
-        node[nextWord] = index + 1 < items_.size() ? reinterpret_cast<Word>(node + nodeWords) : 0;
+        nodes_[index][itemWord] = items_[index];
+        nodes_[index][nextWord] =
+            index + 1 < items_.size() ? reinterpret_cast<Word>(nodes_[index + 1].data()) : 0;
     }
-    *head_ = nodes_.empty() ? 0 : reinterpret_cast<Word>(nodes_.data());
+    *head_ = nodes_.empty() ? 0 : reinterpret_cast<Word>(nodes_[0].data());
 }
 
 } // namespace hostsim

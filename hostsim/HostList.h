@@ -4,6 +4,8 @@
 
 #include "HostEvent.h"
 
+#include <array>
+#include <deque>
 #include <memory>
 #include <vector>
 
@@ -23,7 +25,8 @@ public:
     // The address of the head variable, as handed to the plug-in in `EventInit`.
     Word headAddress() const { return reinterpret_cast<Word>(head_.get()); }
 
-    // Adds an item at the end of the chain; an item of 0 stands for a faulty host's empty node.
+    // Adds an item at the end of the chain, in constant time; an item of 0 stands for a faulty
+    // host's empty node.
     void add(Word item);
     // Removes the first node holding `item`; no effect when there is none.
     void remove(Word item);
@@ -35,7 +38,8 @@ private:
     void relink();
 
     std::vector<Word> items_;
-    std::vector<Word> nodes_;
+    // A deque keeps every node where it is as nodes are added at the end.
+    std::deque<std::array<Word, node_layout::size / sizeof(Word)>> nodes_;
     std::unique_ptr<Word> head_;
 };
 

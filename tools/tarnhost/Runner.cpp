@@ -1,112 +1,276 @@
 #include "Runner.h"
 
-#include "Scenario.h"
-#include "Transcript.h"
+#include <cstdlib>
+#include <fstream>
+#include <iostream>
+
+#if defined(TARNHOST_LINE_EDITING)
+#include <editline/readline.h>
+#endif
 
 namespace tarnhost {
 
 namespace {
 
-// Shows where a line's output differs from the expected lines, in the style's own form.
-void reportDifference(const ScenarioLine& line, const std::string& name,
-                      const std::vector<std::string>& expected, const std::vector<std::string>& got,
-                      PlayStyle style, std::ostream& out) {
-    if (style == PlayStyle::Check) {
-        out << name << ":" << line.number << ": after '" << line.text << "'\n";
-        for (const std::string& want : expected) {
-            out << "  - " << want << "\n";
+constexpr char TranscriptLegend[] =
+    "How to read this: each line in words is something that happens in the arena and that the\n"
+    "host tells the plug-in about. Indented under it are the lines the plug-in sent back through\n"
+    "the host (\"plug-in -> ...\"), what the game server did with them (\"game server: ...\")\n"
+    "and what the host then told the plug-in (\"host -> plug-in: ...\"). Things done \"quietly\"\n"
+    "change the host's lists without telling the plug-in.\n";
+
+// One line of a scenario and the expected lines below it.
+struct Step {
+    int number;
+    std::string text;
+    std::vector<std::string> expected;
+};
+
+// Whether the line is `quit` or `exit`, which ends a scenario.
+bool endsScenario(const std::string& line) {
+    try {
+        const std::vector<std::string> words = splitWords(line);
+        return words.size() == 1 && (words[0] == "quit" || words[0] == "exit");
+    } catch (const ScenarioError&) {
+        return false;
+    }
+}
+
+// Reads the steps of a scenario up to its end or its `quit`. An expected line must follow a
+// line or another expected line; otherwise returns that line's number (0 when all are placed).
+int readSteps(std::istream& in, std::vector<Step>& steps, std::size_t& expectedLines) {
+    std::string text, expected;
+    for (int number = 1; std::getline(in, text); ++number) {
+        if (number == 1 && text.rfind("\xEF\xBB\xBF", 0) == 0) {
+            text.erase(0, 3);
         }
-        for (const std::string& printed : got) {
-            out << "  + " << printed << "\n";
+        if (!text.empty() && text.back() == '\r') {
+            text.pop_back();
+        }
+        if (markedLine(text, '>', expected)) {
+            std::string comment;
+            if (steps.empty() || steps.back().text.find_first_not_of(" \t") == std::string::npos ||
+                markedLine(steps.back().text, '#', comment)) {
+                return number;
+            }
+            steps.back().expected.push_back(expected);
+            ++expectedLines;
+        } else {
+            steps.push_back({number, text, {}});
+            if (endsScenario(text)) {
+                break;
+            }
+        }
+    }
+    return 0;
+}
+
+// Writes what a line did for a reader: its action, and indented under it every line the
+// plug-in sent and the server did; an event answered with nothing says so.
+void tell(const LineResult& result, std::ostream& out) {
+    if (!result.action.empty()) {
+        out << "  " << shown(result.action) << "\n";
+    }
+    const char* indent = result.action.empty() ? "  " : "      ";
+    for (const std::string& line : result.story) {
+        out << indent << shown(line) << "\n";
+    }
+    if (result.delivered && result.story.empty()) {
+        out << indent << "(the plug-in sends nothing)\n";
+    }
+}
+
+// Shows where a line's output differs from its expected lines.
+void showDifference(const Step& step, const std::string& name, const std::vector<std::string>& got,
+                    PlayStyle style, std::ostream& out) {
+    if (style == PlayStyle::Transcript) {
+        out << "      !! " << name << ":" << step.number
+            << ": the file expects these lines instead:\n";
+        for (const std::string& want : step.expected) {
+            out << "      !!   " << shown(want) << "\n";
         }
         return;
     }
-    out << "      !! " << name << ":" << line.number << ": the file expects these lines instead:\n";
-    for (const std::string& want : expected) {
-        out << "      !!   " << want << "\n";
+    out << name << ":" << step.number << ": after " << quoted(step.text) << "\n";
+    for (const std::string& want : step.expected) {
+        out << "  - " << shown(want) << "\n";
     }
+    for (const std::string& printed : got) {
+        out << "  + " << shown(printed) << "\n";
+    }
+}
+
+// The lines shown safely, for comparing: a file may state an expected line in either form.
+std::vector<std::string> shownLines(const std::vector<std::string>& lines) {
+    std::vector<std::string> safe;
+    for (const std::string& line : lines) {
+        safe.push_back(shown(line));
+    }
+    return safe;
 }
 
 } // namespace
 
-std::vector<ScenarioLine> readScenario(std::istream& in) {
-    std::vector<ScenarioLine> lines;
-    std::string text;
-    for (int number = 1; std::getline(in, text); ++number) {
-        if (!text.empty() && text.back() == '\r') {
-            text.pop_back();
-        }
-        lines.push_back({number, text});
+PlayReport playScenario(Session& session, const std::string& name, std::istream& in,
+                        PlayStyle style, std::ostream& out, std::ostream& errors) {
+    PlayReport report;
+    std::vector<Step> steps;
+    const int misplaced = readSteps(in, steps, report.expectedLines);
+    const std::string shownName = shown(name);
+    if (misplaced != 0) {
+        errors << shownName << ":" << misplaced
+               << ": an expected line ('>') must follow the line that prints it\n";
     }
-    return lines;
-}
-
-bool playScenario(hostsim::EventFunction talk, const std::string& name,
-                  const std::vector<ScenarioLine>& lines, const PlayOptions& options,
-                  std::ostream& out, std::ostream& errors) {
-    ScenarioSession session(talk);
-    session.setServerEffects(options.effects);
-    const bool compares = options.style != PlayStyle::Plain;
-    if (options.style == PlayStyle::Transcript) {
-        out << "Tarnwick, played by tarnhost from " << name << "\n\n" << TranscriptLegend;
+    if (style == PlayStyle::Transcript && misplaced == 0) {
+        out << "Tarnwick, played by tarnhost from " << shownName << "\n\n" << TranscriptLegend;
     }
-    bool passed = true;
-    // In a transcript, a paragraph of narration stands apart from the actions around it, and
-    // a blank line in the file starts a new paragraph.
+    report.passed = misplaced == 0;
+    // In a transcript a paragraph of narration stands apart from the actions around it, and a
+    // blank line in the file starts a new paragraph.
     bool lastWasNarration = false, blankSince = true;
-    std::size_t at = 0;
-    while (at < lines.size()) {
-        const ScenarioLine& line = lines[at++];
-        std::string text;
-        if (options.style == PlayStyle::Transcript &&
-            ScenarioSession::isCommentLine(line.text, text)) {
-            tellNarration(text, !lastWasNarration || blankSince, out);
+    for (std::size_t at = 0; at < steps.size() && misplaced == 0; ++at) {
+        const Step& step = steps[at];
+        std::string comment;
+        if (style == PlayStyle::Transcript && markedLine(step.text, '#', comment)) {
+            out << (!lastWasNarration || blankSince ? "\n" : "")
+                << shown(comment.substr(0, comment.find_last_not_of(" \t") + 1)) << "\n";
             lastWasNarration = true;
             blankSince = false;
             continue;
         }
         LineResult result;
         try {
-            result = session.perform(line.text);
+            result = perform(session, step.text);
         } catch (const ScenarioError& error) {
-            errors << name << ":" << line.number << ": " << error.what() << "\n";
-            if (options.style == PlayStyle::Check) {
-                out << "FAIL " << name << "\n";
+            errors << shownName << ":" << step.number << ": " << shown(error.what()) << "\n";
+            report.passed = false;
+            report.refused = true;
+            break;
+        }
+        if (style == PlayStyle::Plain) {
+            for (const std::string& printed : result.output) {
+                out << shown(printed) << "\n";
             }
+        } else if (style == PlayStyle::Transcript && result.action.empty() &&
+                   result.story.empty()) {
+            blankSince = true;
+        } else if (style == PlayStyle::Transcript) {
+            out << (lastWasNarration ? "\n" : "");
+            lastWasNarration = false;
+            tell(result, out);
+        }
+        if (report.expectedLines != 0 && (result.acted || !step.expected.empty())) {
+            report.comparedLines += step.expected.size();
+            if (shownLines(result.output) != shownLines(step.expected)) {
+                report.passed = false;
+                showDifference(step, shownName, result.output, style,
+                               style == PlayStyle::Plain ? errors : out);
+            }
+        }
+    }
+    const bool nothingToCheck = report.expectedLines == 0 && misplaced == 0 && !report.refused;
+    if (style == PlayStyle::Check) {
+        report.passed = report.passed && !nothingToCheck;
+        out << (report.passed ? "ok   " : "FAIL ") << shownName
+            << (nothingToCheck ? ": nothing to check (no expected lines)" : "") << "\n";
+    } else if (style == PlayStyle::Transcript && !report.passed && !report.refused &&
+               misplaced == 0) {
+        out << "\nSome lines differ from what " << shownName << " expects (marked !! above).\n";
+    }
+    return report;
+}
+
+namespace {
+
+// Reads one line typed, with the prompt and line editing on a terminal; false at the end.
+bool readTyped(const std::string& prompt, std::istream& in, std::ostream& out, bool terminal,
+               std::string& line) {
+#if defined(TARNHOST_LINE_EDITING)
+    if (terminal && &in == &std::cin) {
+        out << std::flush;
+        char* typed = readline(prompt.c_str());
+        if (typed == nullptr) {
             return false;
         }
-        std::vector<std::string> expected;
-        while (at < lines.size() && ScenarioSession::isExpectation(lines[at].text, text)) {
-            expected.push_back(text);
-            ++at;
+        line = typed;
+        if (!line.empty()) {
+            add_history(typed);
         }
-        if (options.style == PlayStyle::Plain) {
-            for (const std::string& printed : result.output) {
-                out << printed << "\n";
-            }
-        } else if (options.style == PlayStyle::Transcript) {
-            if (result.action.empty() && result.story.empty()) {
-                blankSince = true;
-            } else {
-                if (lastWasNarration) {
-                    out << "\n";
-                }
-                lastWasNarration = false;
-                tellResult(result, out);
-            }
-        }
-        const bool checked = result.acted || !expected.empty();
-        if (compares && checked && result.output != expected) {
-            passed = false;
-            reportDifference(line, name, expected, result.output, options.style, out);
-        }
+        std::free(typed);
+        return true;
     }
-    if (options.style == PlayStyle::Check) {
-        out << (passed ? "ok   " : "FAIL ") << name << "\n";
-    } else if (options.style == PlayStyle::Transcript && !passed) {
-        out << "\nSome lines differ from what " << name << " expects (marked !! above).\n";
+#endif
+    out << (terminal ? prompt : "") << std::flush;
+    if (!std::getline(in, line)) {
+        return false;
     }
-    return passed;
+    line.erase(line.empty() || line.back() != '\r' ? line.size() : line.size() - 1);
+    return true;
+}
+
+// Writes a line carried out, and what it printed as expected lines, to the record.
+void record(std::ofstream& file, const std::string& line, const LineResult& result) {
+    file << line << "\n";
+    for (const std::string& printed : result.output) {
+        file << "> " << shown(printed) << "\n";
+    }
+    file.flush();
+}
+
+} // namespace
+
+int runInteractive(Session& session, std::istream& in, std::ostream& out,
+                   const InteractiveOptions& options) {
+    std::ofstream file;
+    if (!options.recordPath.empty()) {
+        file.open(options.recordPath, std::ios::binary);
+        if (!file) {
+            out << "tarnhost: cannot write " << shown(options.recordPath) << "\n";
+            return 2;
+        }
+        file << "# Recorded by tarnhost.\n" << (session.effects ? "effects on\n" : "");
+    }
+    out << "tarnhost: a stand-in bot host and game server, playing " << shown(options.modulePath)
+        << "\nType scenario lines: 'help' lists them, 'state' shows the arenas, 'quit' ends.\n"
+        << "Game-server effects are " << (session.effects ? "on" : "off") << " ('effects "
+        << (session.effects ? "off" : "on") << "' to change).\n";
+    bool greeted = false;
+    std::string line;
+    for (int number = 1;; ++number) {
+        const bool handshake = options.automaticInit && !bot(session).handshakeDelivered;
+        if (handshake) {
+            line = "init";
+            --number;
+        } else if (!readTyped("bot " + std::to_string(session.current) + "> ", in, out,
+                              options.terminal, line)) {
+            break;
+        }
+        std::string expected;
+        if (markedLine(line, '>', expected)) {
+            out << "line " << number << ": expected lines ('>') belong in scenario files\n";
+            continue;
+        }
+        try {
+            const LineResult result = perform(session, line);
+            if (result.quits) {
+                break;
+            }
+            tell(result, out);
+            const std::vector<std::string> words = splitWords(line);
+            if (file.is_open() && (words.empty() || words[0] != "help")) {
+                record(file, line, result);
+            }
+        } catch (const ScenarioError& error) {
+            out << "line " << number << ": " << shown(error.what()) << "; nothing changed\n";
+        }
+        if (handshake && !greeted) {
+            out << "(That handshake was 'init', done for you. Try: arrive Ace team 3 ship 1)\n";
+            greeted = true;
+        }
+        out << std::flush;
+    }
+    out << (options.terminal ? "\n" : "");
+    return 0;
 }
 
 } // namespace tarnhost

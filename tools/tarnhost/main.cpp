@@ -1,14 +1,13 @@
 // tarnhost: plays scenarios against the plug-in module, or lets a person type them.
-#include "Interactive.h"
 #include "Module.h"
 #include "Runner.h"
 
 #include <algorithm>
+#include <cctype>
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
-#include <string>
-#include <vector>
 
 #if defined(_WIN32)
 #include <io.h>
@@ -19,48 +18,63 @@
 
 namespace {
 
-// The module's file name, with the platform's directory separator in front.
+namespace fs = std::filesystem;
+
 #if defined(_WIN32)
-constexpr char ModuleFileName[] = "\\tarnwick.dll";
+constexpr bool OnWindows = true;
+constexpr char ModuleFileName[] = "tarnwick.dll";
 #else
-constexpr char ModuleFileName[] = "/tarnwick.so";
+constexpr bool OnWindows = false;
+constexpr char ModuleFileName[] = "tarnwick.so";
 #endif
 
-constexpr char Usage[] =
-    "usage: tarnhost [OPTIONS] [-i]               type scenario lines, each answered at once\n"
-    "       tarnhost [OPTIONS] FILE               play a scenario, print what the plug-in sends\n"
-    "       tarnhost [OPTIONS] --transcript FILE  play a scenario as a story told in words\n"
-    "       tarnhost [OPTIONS] --check FILE...    play scenarios, compare with their expected\n"
-    "                                             lines, exit 1 on any difference (a directory\n"
-    "                                             stands for the .scn files in it)\n"
-    "options:\n"
-    "  --module PATH  the plug-in to load (default: the module beside tarnhost)\n"
-    "  --effects      with a FILE: game-server effects from the first line on\n"
-    "  --no-effects   interactive: no game-server effects\n"
-    "  --no-init      interactive: no handshake delivered for you\n"
-    "Exit status: 0 success, 1 a scenario failed, 2 bad usage or no module.\n";
+constexpr char Help[] =
+    "usage: tarnhost [OPTIONS]                     type scenario lines, each answered at once\n"
+    "       tarnhost [OPTIONS] FILE...             play scenarios, print what the plug-in sends\n"
+    "       tarnhost [OPTIONS] --check FILE...     play scenarios, print only the differences\n"
+    "       tarnhost [OPTIONS] --transcript FILE...  tell scenarios as stories in words\n"
+    "A FILE may be a directory (its .scn files, walked in name order) or - (standard input).\n"
+    "Without a FILE, tarnhost is interactive on a terminal; otherwise it plays its standard\n"
+    "input as it plays a file. 'help' inside lists the lines of a scenario.\n"
+    "Options:\n"
+    "  --module PATH   the plug-in to load (default: the module beside tarnhost)\n"
+    "  --effects       game-server effects from the first line (the interactive default)\n"
+    "  --no-effects    no game-server effects until 'effects on' (the default for files)\n"
+    "  --no-init       interactive: deliver no handshake for you\n"
+    "  --record FILE   interactive: save what is typed, with what it printed as expected\n"
+    "                  lines, as a scenario that --check passes\n"
+    "  -i              interactive even when standard input is not a terminal\n"
+    "  -h, --help      this help;  --version  the version\n"
+    "Exit status: 0 everything printed what the files expect, 1 some line differs or cannot\n"
+    "be carried out (or --check found nothing to check), 2 bad usage or unreadable input.\n";
 
-// The path of this program: the executable's own path on Windows, where argv[0] may be a bare
-// name; argv[0] elsewhere.
-std::string programPath(const char* argumentZero) {
+// A mistake on the command line; the message names it.
+struct UsageError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+struct Options {
+    std::string modulePath;
+    bool check = false, transcript = false, effects = false, noEffects = false;
+    bool noInit = false, interactive = false;
+    std::string recordPath;
+    std::vector<std::string> files;
+};
+
+// The module beside the real executable, symbolic links resolved, however it was started.
+std::string defaultModulePath() {
+    fs::path program;
 #if defined(_WIN32)
     char path[MAX_PATH];
     const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    if (length > 0 && length < MAX_PATH) {
-        return std::string(path, length);
-    }
+    program = length > 0 && length < MAX_PATH ? fs::path(std::string(path, length)) : fs::path();
+#else
+    std::error_code error;
+    program = fs::canonical("/proc/self/exe", error);
 #endif
-    return argumentZero;
+    return (program.parent_path() / ModuleFileName).string();
 }
 
-// The module beside this program, where every build and package puts it.
-std::string defaultModulePath(const std::string& program) {
-    const std::size_t slash = program.find_last_of("/\\");
-    const std::string directory = slash == std::string::npos ? "." : program.substr(0, slash);
-    return directory + ModuleFileName;
-}
-
-// Whether standard input is a terminal (a person typing) rather than a pipe or a file.
 bool inputIsTerminal() {
 #if defined(_WIN32)
     return _isatty(_fileno(stdin)) != 0;
@@ -69,134 +83,207 @@ bool inputIsTerminal() {
 #endif
 }
 
-// The paths with each directory replaced by the .scn files in it, in name order.
-std::vector<std::string> expandDirectories(const std::vector<std::string>& paths) {
+// Whether `name` matches `pattern`, where '*' stands for any run of characters and '?' for
+// one; letter case is ignored, as on Windows.
+bool matches(const char* pattern, const char* name) {
+    if (*pattern == '*') {
+        return matches(pattern + 1, name) || (*name != '\0' && matches(pattern, name + 1));
+    }
+    if (*pattern == '\0' || *name == '\0') {
+        return *pattern == *name;
+    }
+    return (*pattern == '?' || std::tolower(static_cast<unsigned char>(*pattern)) ==
+                                   std::tolower(static_cast<unsigned char>(*name))) &&
+           matches(pattern + 1, name + 1);
+}
+
+// The files whose names match the wildcards of the path's last part, in name order, each
+// written with the path's own directory part; empty when none does.
+std::vector<std::string> expandWildcards(const std::string& path) {
+    const std::size_t slash = path.find_last_of("/\\");
+    const std::string directory = slash == std::string::npos ? "" : path.substr(0, slash + 1);
+    const std::string pattern = path.substr(directory.size());
+    std::vector<std::string> found;
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(directory.empty() ? "." : directory, error)) {
+        const std::string name = entry.path().filename().string();
+        if (matches(pattern.c_str(), name.c_str())) {
+            found.push_back(directory + name);
+        }
+    }
+    std::sort(found.begin(), found.end());
+    return found;
+}
+
+// The scenario files the paths name: a directory stands for every .scn file under it, in name
+// order, and on Windows a path with '*' or '?' for the files it matches. Throws when a path
+// names nothing, cannot be read, or is a directory without scenarios.
+std::vector<std::string> scenarioFiles(const std::vector<std::string>& paths) {
     std::vector<std::string> files;
     for (const std::string& path : paths) {
+        const bool wild = OnWindows && path.find_first_of("*?") != std::string::npos;
+        std::vector<std::string> named = wild ? expandWildcards(path) : std::vector{path};
         std::error_code error;
-        if (!std::filesystem::is_directory(path, error)) {
-            files.push_back(path);
-            continue;
-        }
-        std::vector<std::string> found;
-        for (const auto& entry : std::filesystem::directory_iterator(path, error)) {
-            if (entry.path().extension() == ".scn") {
-                found.push_back(entry.path().string());
+        if (path == "-" || (named.size() == 1 && !fs::is_directory(path, error))) {
+            files.insert(files.end(), named.begin(), named.end());
+        } else if (!wild) {
+            named.clear();
+            for (const auto& entry : fs::recursive_directory_iterator(path, error)) {
+                if (entry.path().extension() == ".scn" && !entry.is_directory(error)) {
+                    named.push_back(entry.path().string());
+                }
             }
+            std::sort(named.begin(), named.end());
+            if (named.empty()) {
+                throw UsageError("no scenario files in " + tarnhost::shown(path));
+            }
+            files.insert(files.end(), named.begin(), named.end());
+        } else if (named.empty()) {
+            throw UsageError("no such file: " + tarnhost::shown(path));
+        } else {
+            files.insert(files.end(), named.begin(), named.end());
         }
-        std::sort(found.begin(), found.end());
-        files.insert(files.end(), found.begin(), found.end());
+    }
+    for (const std::string& file : files) {
+        std::error_code error;
+        if (file != "-" && !fs::exists(file, error)) {
+            throw UsageError("no such file: " + tarnhost::shown(file));
+        }
+        errno = 0;
+        if (file != "-" && !std::ifstream(file)) {
+            throw UsageError(tarnhost::shown(file) +
+                             (errno == EACCES ? ": permission denied" : ": cannot be read"));
+        }
     }
     return files;
 }
 
-struct Options {
-    std::string modulePath;
-    tarnhost::PlayOptions play;
-    bool noEffects = false, noInit = false, interactive = false;
-    std::vector<std::string> files;
-};
-
-// Reads the command line into `options`; false (after printing why) when it is not usable.
-bool parseOptions(int argumentCount, char** arguments, Options& options) {
-    bool check = false, transcript = false;
+// Reads the command line. Prints the help or the version and exits 0 when asked; throws
+// UsageError on any mistake.
+Options parseOptions(int argumentCount, char** arguments) {
+    Options options;
+    bool onlyFiles = false;
     for (int index = 1; index < argumentCount; ++index) {
-        const std::string argument = arguments[index];
-        if (argument == "--module" && index + 1 < argumentCount) {
-            options.modulePath = arguments[++index];
-        } else if (argument == "--check") {
-            check = true;
-        } else if (argument == "--transcript") {
-            transcript = true;
-        } else if (argument == "--effects") {
-            options.play.effects = true;
-        } else if (argument == "--no-effects") {
-            options.noEffects = true;
-        } else if (argument == "--no-init") {
-            options.noInit = true;
-        } else if (argument == "-i") {
-            options.interactive = true;
-        } else if (!argument.empty() && argument[0] == '-') {
-            std::cerr << "tarnhost: unknown option " << argument << "\n" << Usage;
-            return false;
+        std::string argument = arguments[index], value;
+        const std::size_t equals = argument.find('=');
+        if (!onlyFiles && argument.rfind("--", 0) == 0 && equals != std::string::npos) {
+            value = argument.substr(equals + 1);
+            argument.erase(equals);
+        }
+        const bool takesValue = argument == "--module" || argument == "--record";
+        if (!onlyFiles && takesValue && equals == std::string::npos && index + 1 < argumentCount) {
+            value = arguments[++index];
+        }
+        if (onlyFiles || argument == "-" || argument.empty() || argument[0] != '-') {
+            options.files.push_back(arguments[index]);
+        } else if (takesValue && value.empty()) {
+            throw UsageError(argument + (argument == "--module" ? " needs a path" : " needs a file"));
+        } else if (equals != std::string::npos && !takesValue) {
+            throw UsageError(argument + " takes no value");
+        } else if (argument == "-h" || argument == "--help") {
+            std::cout << Help;
+            std::exit(0);
+        } else if (argument == "--version") {
+            std::cout << "tarnhost " << TARNWICK_VERSION << "\n";
+            std::exit(0);
+        } else if (argument == "--") {
+            onlyFiles = true;
+        } else if (argument == "--module" || argument == "--record") {
+            (argument == "--module" ? options.modulePath : options.recordPath) = value;
         } else {
-            options.files.push_back(argument);
+            bool* flag = argument == "--check"        ? &options.check
+                         : argument == "--transcript" ? &options.transcript
+                         : argument == "--effects"    ? &options.effects
+                         : argument == "--no-effects" ? &options.noEffects
+                         : argument == "--no-init"    ? &options.noInit
+                         : argument == "-i"           ? &options.interactive
+                                                      : nullptr;
+            if (flag == nullptr) {
+                throw UsageError("unknown option " + tarnhost::shown(argument));
+            }
+            *flag = true;
         }
     }
-    const bool named = !options.files.empty();
-    options.files = expandDirectories(options.files);
-    if (named && options.files.empty()) {
-        std::cerr << "tarnhost: no .scn files in the directories named\n";
-        return false;
+    if (options.check && options.transcript) {
+        throw UsageError("--check and --transcript cannot be combined");
     }
-    const bool tooManyFiles = !check && options.files.size() > 1;
-    const bool modesClash =
-        (check && transcript) || (options.interactive && !options.files.empty());
-    const bool fileless = (check || transcript) && options.files.empty();
-    if (tooManyFiles || modesClash || fileless) {
-        std::cerr << Usage;
-        return false;
+    if (options.effects && options.noEffects) {
+        throw UsageError("--effects and --no-effects cannot be combined");
     }
-    options.play.style = check        ? tarnhost::PlayStyle::Check
-                         : transcript ? tarnhost::PlayStyle::Transcript
-                                      : tarnhost::PlayStyle::Plain;
-    return true;
+    if (options.files.empty() && !options.interactive && !inputIsTerminal()) {
+        options.files.push_back("-");
+    }
+    const bool interactive = options.files.empty() || options.interactive;
+    if (interactive && (options.check || options.transcript)) {
+        throw UsageError(std::string(options.check ? "--check" : "--transcript") +
+                         " needs a FILE, or - for standard input");
+    }
+    if (!interactive && (options.noInit || !options.recordPath.empty())) {
+        throw UsageError(std::string(options.noInit ? "--no-init" : "--record") +
+                         " applies to interactive mode only");
+    }
+    if (options.interactive && !options.files.empty()) {
+        throw UsageError("-i plays no files");
+    }
+    options.files = scenarioFiles(options.files);
+    options.modulePath = options.modulePath.empty() ? defaultModulePath()
+                                                    : fs::absolute(options.modulePath).string();
+    return options;
 }
 
-// Plays one file with a freshly loaded module, so no bot state carries over from another file.
-// Returns the exit status for this file.
-int playFile(const Options& options, const std::string& path) {
-    std::ifstream file(path);
-    if (!file) {
-        std::cerr << "tarnhost: cannot read " << path << "\n";
-        return 1;
-    }
-    hostsim::Module module(options.modulePath);
+// Loads the module afresh, so no bot state carries over from another file; prints why not.
+bool load(hostsim::Module& module) {
     if (!module.loaded()) {
-        std::cerr << "tarnhost: " << module.error() << "\n";
-        return 2;
+        std::cerr << "tarnhost: " << tarnhost::shown(module.error()) << "\n";
     }
-    const bool passed = tarnhost::playScenario(module.talk(), path, tarnhost::readScenario(file),
-                                               options.play, std::cout, std::cerr);
-    return passed ? 0 : 1;
+    return module.loaded();
 }
 
 } // namespace
 
-// Plays the files named, or runs the interactive mode when none is; the exit status says how
-// it went (see Usage).
+// Plays the files named, or runs the interactive mode; the exit status says how it went (see
+// Help).
 int main(int argumentCount, char** arguments) {
-    for (int index = 1; index < argumentCount; ++index) {
-        const std::string argument = arguments[index];
-        if (argument == "-h" || argument == "--help") {
-            std::cout << Usage;
-            return 0;
-        }
-    }
     Options options;
-    if (!parseOptions(argumentCount, arguments, options)) {
+    try {
+        options = parseOptions(argumentCount, arguments);
+    } catch (const UsageError& error) {
+        std::cerr << "tarnhost: " << error.what() << "\nTry 'tarnhost --help'.\n";
         return 2;
-    }
-    if (options.modulePath.empty()) {
-        options.modulePath = defaultModulePath(programPath(arguments[0]));
     }
     if (options.files.empty()) {
         hostsim::Module module(options.modulePath);
-        if (!module.loaded()) {
-            std::cerr << "tarnhost: " << module.error() << "\n";
+        if (!load(module)) {
             return 2;
         }
-        tarnhost::InteractiveOptions interactive;
-        interactive.prompt = inputIsTerminal();
-        interactive.automaticInit = !options.noInit;
-        interactive.effects = !options.noEffects;
-        interactive.modulePath = options.modulePath;
-        return tarnhost::runInteractive(module.talk(), std::cin, std::cout, interactive);
+        tarnhost::Session session(module.talk());
+        session.effects = !options.noEffects;
+        tarnhost::InteractiveOptions interactive{inputIsTerminal(), !options.noInit,
+                                                 options.modulePath, options.recordPath};
+        return tarnhost::runInteractive(session, std::cin, std::cout, interactive);
     }
-    int status = 0;
+    const tarnhost::PlayStyle style = options.check        ? tarnhost::PlayStyle::Check
+                                      : options.transcript ? tarnhost::PlayStyle::Transcript
+                                                           : tarnhost::PlayStyle::Plain;
+    int passed = 0, failed = 0;
     for (const std::string& path : options.files) {
-        const int fileStatus = playFile(options, path);
-        status = fileStatus > status ? fileStatus : status;
+        std::ifstream file;
+        if (path != "-") {
+            file.open(path, std::ios::binary);
+        }
+        hostsim::Module module(options.modulePath);
+        if (!load(module)) {
+            return 2;
+        }
+        tarnhost::Session session(module.talk());
+        session.effects = options.effects;
+        const bool ok = tarnhost::playScenario(session, path, path == "-" ? std::cin : file,
+                                               style, std::cout, std::cerr)
+                            .passed;
+        (ok ? passed : failed) += 1;
     }
-    return status;
+    if (style == tarnhost::PlayStyle::Check) {
+        std::cout << passed << " passed, " << failed << " failed\n";
+    }
+    return failed == 0 ? 0 : 1;
 }
