@@ -1,7 +1,8 @@
 // The interactive mode, driven through an input stream as a person at a terminal drives it.
-#include "Interactive.h"
 #include "RealModule.h"
+#include "Tarnhost.h"
 
+#include <fstream>
 #include <sstream>
 #include <string>
 
@@ -13,7 +14,9 @@ protected:
     std::string session(const std::string& typed) {
         std::istringstream in(typed);
         std::ostringstream out;
-        EXPECT_EQ(tarnhost::runInteractive(module.talk(), in, out, options), 0);
+        tarnhost::Session session(module.talk());
+        session.effects = true;
+        EXPECT_EQ(tarnhost::runInteractive(session, in, out, options), 0);
         return out.str();
     }
 
@@ -21,13 +24,7 @@ protected:
         return printed.find(part) != std::string::npos;
     }
 
-    tarnhost::InteractiveOptions options = withoutPrompt();
-
-    static tarnhost::InteractiveOptions withoutPrompt() {
-        tarnhost::InteractiveOptions chosen;
-        chosen.prompt = false;
-        return chosen;
-    }
+    tarnhost::InteractiveOptions options;
 };
 
 TEST_F(InteractiveTest, ConnectsBotOneOnStartAndSaysSo) {
@@ -52,7 +49,7 @@ TEST_F(InteractiveTest, NamesTheFailingLineAndCarriesOnUnchanged) {
                                         "set Ace team x\n"
                                         "change Zed team 2\n"
                                         "state\n");
-    EXPECT_TRUE(contains(printed, "line 2: unknown command 'dance' (try 'help'); nothing "
+    EXPECT_TRUE(contains(printed, "line 2: unknown verb 'dance' (try 'help'); nothing "
                                   "changed\n"));
     EXPECT_TRUE(contains(printed, "line 4: bad team 'x' (a whole number from 0 to 65535 "
                                   "expected); nothing changed\n"));
@@ -68,7 +65,7 @@ TEST_F(InteractiveTest, SendsAHopperBackWithServerEffectsOnByDefault) {
                                         "arena-enter\n"
                                         "change Cid team 3\n"
                                         "state\n");
-    EXPECT_TRUE(contains(printed, "game server: every player in the arena reads \"Freq 3 LOCKED "
+    EXPECT_TRUE(contains(printed, "game server: every player reads \"Freq 3 LOCKED "
                                   "-- No freq-hopping.\"\n"));
     EXPECT_TRUE(contains(printed, "      plug-in -> Cid, privately: *setfreq 2\n"
                                   "      game server: moves Cid to team 2\n"
@@ -77,7 +74,7 @@ TEST_F(InteractiveTest, SendsAHopperBackWithServerEffectsOnByDefault) {
 }
 
 TEST_F(InteractiveTest, ConnectsEachNewBotAndKeepsItsArenaApart) {
-    options.prompt = true;
+    options.terminal = true;
     const std::string printed = session("player Ace team 3 ship 1\n"
                                         "flag north team 3\n"
                                         "arena-enter\n"
@@ -87,7 +84,8 @@ TEST_F(InteractiveTest, ConnectsEachNewBotAndKeepsItsArenaApart) {
                                         "state\n");
     EXPECT_TRUE(contains(printed, "bot 1> "));
     EXPECT_TRUE(contains(printed, "  switch to bot 2: its own arena, and its own state in the "
-                                  "plug-in; tarnhost delivers its handshake (init)\n"
+                                  "plug-in\n  [bot 2] the bot connects: the host offers the "
+                                  "handshake as version 6.5\n"
                                   "      plug-in -> host console: DLL plugin connected.\n"));
     EXPECT_TRUE(contains(printed, "bot 2> "));
     EXPECT_TRUE(contains(printed, "  [bot 2] Ace changes to team 3 (was team 2)\n"
@@ -104,10 +102,26 @@ TEST_F(InteractiveTest, StopsReadingAtQuit) {
 
 TEST_F(InteractiveTest, ListsTheLanguageOnHelp) {
     const std::string printed = session("help\n");
-    for (const char* command : {"  bot HANDLE", "  arrive NAME", "  grab NAME FLAG",
-                                "  effects on|off", "  state", "  command NAME WORD"}) {
+    for (const char* command :
+         {"  bot HANDLE", "  arrive NAME", "  grab NAME FLAG", "  effects on|off", "  state",
+          "  command NAME WORD", "  quit", "  > to NAME: TEXT", "  > [bot N] ..."}) {
         EXPECT_TRUE(contains(printed, command)) << command;
     }
+}
+
+TEST_F(InteractiveTest, RecordsWhatWasTypedAsAScenarioThatPassesItsCheck) {
+    options.recordPath = ::testing::TempDir() + "recorded.scn";
+    session("# Cid hops and is sent back.\n"
+            "player Ace team 3 ship 1\nplayer Cid team 2 ship 1\nflag north team 3\n"
+            "dance\narena-enter\nchange Cid team 3\nbot 2\nhelp\nstate\n");
+    std::ifstream recorded(options.recordPath);
+    std::ostringstream out, errors;
+    tarnhost::Session replay(module.talk());
+    const tarnhost::PlayReport report = tarnhost::playScenario(
+        replay, "recorded.scn", recorded, tarnhost::PlayStyle::Check, out, errors);
+    EXPECT_TRUE(report.passed) << out.str() << errors.str();
+    // init, the lock (2), the hopper (2), bot 2's init and state (6); help is not recorded.
+    EXPECT_EQ(report.expectedLines, 12u);
 }
 
 } // namespace

@@ -1,6 +1,6 @@
 // Playing scenario files: plainly, as a check against the expected lines, and as a transcript.
-#include "Runner.h"
 #include "RealModule.h"
+#include "Tarnhost.h"
 
 #include <sstream>
 #include <string>
@@ -18,11 +18,10 @@ protected:
     Played play(const std::string& text, tarnhost::PlayStyle style, bool effects = false) {
         std::istringstream in(text);
         std::ostringstream out, errors;
-        tarnhost::PlayOptions options;
-        options.style = style;
-        options.effects = effects;
-        const bool passed = tarnhost::playScenario(
-            module.talk(), "story.scn", tarnhost::readScenario(in), options, out, errors);
+        tarnhost::Session session(module.talk());
+        session.effects = effects;
+        const bool passed =
+            tarnhost::playScenario(session, "story.scn", in, style, out, errors).passed;
         return {passed, out.str(), errors.str()};
     }
 };
@@ -85,7 +84,7 @@ TEST_F(RunnerTest, TranscriptNarratesCommentsAndTellsEachLine) {
     EXPECT_NE(out.find("  the bot enters the arena\n"
                        "      plug-in -> everybody, public chat: *arena Freq 3 LOCKED -- No "
                        "freq-hopping.\n"
-                       "      game server: every player in the arena reads \"Freq 3 LOCKED -- "
+                       "      game server: every player reads \"Freq 3 LOCKED -- "
                        "No freq-hopping.\"\n"),
               std::string::npos);
     EXPECT_EQ(out.find("> arena:"), std::string::npos) << "expected lines are not narrated";
@@ -100,9 +99,9 @@ TEST_F(RunnerTest, TranscriptMarksALineThatDiffersFromTheFile) {
               std::string::npos);
 }
 
-TEST_F(RunnerTest, ReadsLinesEndingInCarriageReturns) {
-    const Played played =
-        play("init\r\n> console: DLL plugin connected.\r\n", tarnhost::PlayStyle::Check);
+TEST_F(RunnerTest, SkipsAByteOrderMarkAndReadsLinesEndingInCarriageReturns) {
+    const Played played = play("\xEF\xBB\xBFinit\r\n> console: DLL plugin connected.\r\n",
+                               tarnhost::PlayStyle::Check);
     EXPECT_TRUE(played.passed) << played.out;
 }
 

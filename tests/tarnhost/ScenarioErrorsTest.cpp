@@ -1,7 +1,7 @@
 // A line the scenario language cannot carry out is refused with a message naming what is
 // wrong, and leaves every arena as it was: no event delivered, no record changed.
 #include "FakePlugin.h"
-#include "Scenario.h"
+#include "Tarnhost.h"
 
 #include <gtest/gtest.h>
 
@@ -40,34 +40,35 @@ class ScenarioErrorsTest : public ::testing::TestWithParam<RefusedLine> {
 protected:
     void SetUp() override {
         fakeplugin::reset();
-        for (const char* line : {"init", "player Ace team 3 ship 1", "player Bea team 2 ship 1",
-                                 "flag north team 3", "flag south team 2", "grab Ace north"}) {
-            session.perform(line);
+        for (const char* line :
+             {"init", "player Ace team 3 ship 1", "player Bea team 2 ship 1", "flag north team 3",
+              "flag south team 2", "grab Ace north", "player Max flags 65535"}) {
+            tarnhost::perform(session, line);
         }
     }
 
-    tarnhost::ScenarioSession session{&fakeplugin::talk};
+    tarnhost::Session session{&fakeplugin::talk};
 };
 
 TEST_P(ScenarioErrorsTest, RefusesTheLineWithItsMessageAndChangesNothing) {
-    const std::vector<std::string> stateBefore = session.describeState();
+    const std::vector<std::string> stateBefore = tarnhost::describeState(session);
     const std::size_t eventsBefore = fakeplugin::recording().events.size();
     try {
-        session.perform(GetParam().line);
+        tarnhost::perform(session, GetParam().line);
         FAIL() << "carried out: " << GetParam().line;
     } catch (const tarnhost::ScenarioError& error) {
         EXPECT_EQ(error.what(), std::string(GetParam().message));
     }
-    EXPECT_EQ(session.describeState(), stateBefore);
+    EXPECT_EQ(tarnhost::describeState(session), stateBefore);
     EXPECT_EQ(fakeplugin::recording().events.size(), eventsBefore);
-    EXPECT_EQ(session.currentBot(), 1u);
+    EXPECT_EQ(session.current, 1u);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     EveryCommand, ScenarioErrorsTest,
     ::testing::Values(
-        RefusedLine{"dance", "unknown command 'dance' (try 'help')"},
-        RefusedLine{"grab Zed south", "unknown player 'Zed' on bot 1 (players: Ace, Bea)"},
+        RefusedLine{"dance", "unknown verb 'dance' (try 'help')"},
+        RefusedLine{"grab Zed south", "unknown player 'Zed' on bot 1 (players: Ace, Bea, Max)"},
         RefusedLine{"grab Bea west", "unknown flag 'west' on bot 1 (flags: north, south)"},
         RefusedLine{"grab Bea north", "flag 'north' is carried by Ace"},
         RefusedLine{"grab Bea", "usage: grab NAME FLAG"},
@@ -79,32 +80,44 @@ INSTANTIATE_TEST_SUITE_P(
         RefusedLine{"player Ace", "player 'Ace' is already in the arena of bot 1"},
         RefusedLine{"arrive Cid team 1 ident 1", "ident 1 is Bea's already on bot 1"},
         RefusedLine{"arrive Cid team 1 colour red",
-                    "unknown player field 'colour' (team, ship, ident, access or flags "
-                    "expected)"},
+                    "unexpected 'colour'; usage: arrive NAME [team N] [ship N] [ident N] "
+                    "[access N] [flags N]"},
+        RefusedLine{"player \"A\x01"
+                    "B\"",
+                    "'A\\x01B' holds a control byte"},
+        RefusedLine{"grab Max south", "'Max' carries 65535 flags, as many as a count holds"},
         RefusedLine{"arrive Cid access 2147483648",
                     "bad access '2147483648' (a whole number from -2147483648 to 2147483647 "
                     "expected)"},
         RefusedLine{"arrive \"Cid", "unterminated quoted text"},
-        RefusedLine{"change Ace team 4 access 3", "change moves a player's team or ship only"},
-        RefusedLine{"change Ace team", "usage: change NAME [team N] [ship N]"},
-        RefusedLine{"depart Zed", "unknown player 'Zed' on bot 1 (players: Ace, Bea)"},
-        RefusedLine{"remove Ace Bea", "usage: remove NAME"},
-        RefusedLine{"drop Zed", "unknown player 'Zed' on bot 1 (players: Ace, Bea)"},
+        RefusedLine{"change Ace team 4 access 3",
+                    "unexpected 'access'; usage: change NAME [team N] [ship N]"},
+        RefusedLine{"change Ace team", "'team' needs a value"},
+        RefusedLine{"change Ace", "usage: change NAME [team N] [ship N]"},
+        RefusedLine{"depart Zed", "unknown player 'Zed' on bot 1 (players: Ace, Bea, Max)"},
+        RefusedLine{"remove Ace Bea", "unexpected 'Bea'; usage: remove NAME"},
+        RefusedLine{"drop Zed", "unknown player 'Zed' on bot 1 (players: Ace, Bea, Max)"},
         RefusedLine{"flag south", "flag 'south' already exists on bot 1"},
-        RefusedLine{"flag west team", "usage: flag NAME [team N|none]"},
-        RefusedLine{"flag west owner 3", "usage: flag NAME [team N|none]"},
-        RefusedLine{"flag-team south nobody",
+        RefusedLine{"flag west team", "'team' needs a value"},
+        RefusedLine{"flag west owner 3", "unexpected 'owner'; usage: flag NAME [team N]"},
+        RefusedLine{"set-flag south team nobody",
                     "bad flag team 'nobody' (a whole number from 0 to 65535 expected)"},
+        RefusedLine{"set-flag south", "usage: set-flag FLAG [team N]"},
         RefusedLine{"remove-flag west", "unknown flag 'west' on bot 1 (flags: north, south)"},
         RefusedLine{"flag-grab", "usage: flag-grab FLAG"},
-        RefusedLine{"init 6", "usage: init [MAJOR.MINOR] [no-callback] [no-lists]"},
+        RefusedLine{"help dance", "no help on 'dance' (try 'help')"},
+        RefusedLine{"init 6", "bad version '6' (MAJOR.MINOR expected)"},
         RefusedLine{"init 6.x", "bad minor version 'x' (a whole number from 0 to 65535 expected)"},
-        RefusedLine{"tick now", "usage: tick"},
+        RefusedLine{"tick now", "unexpected 'now'; usage: tick"},
         RefusedLine{"effects maybe", "usage: effects on|off"},
         RefusedLine{"command Ace", "usage: command NAME WORD [REST]"},
-        RefusedLine{"help Zed about", "unknown player 'Zed' on bot 1 (players: Ace, Bea)"},
+        RefusedLine{"ask Zed about", "unknown player 'Zed' on bot 1 (players: Ace, Bea, Max)"},
         RefusedLine{"event 24 null %west", "unknown flag 'west' on bot 1 (flags: north, south)"},
-        RefusedLine{"event 0x", "bad code '0x' (a whole number from 0 to 4294967295 expected)"},
+        RefusedLine{"event 0x", "bad event code or name '0x' (a whole number from 0 to "
+                                "4294967295 expected)"},
+        RefusedLine{"event flag-grab null @Ace",
+                    "p2 of event 24 is read as a flag's address: give %FLAG or null"},
+        RefusedLine{"event 1 1 2 3 4 5 6 7", "unexpected '7'; usage: event CODE [PARAMETER...]"},
         RefusedLine{"event 10 5", "p1 of event 10 is read as a player's address: give @NAME or "
                                   "null"},
         RefusedLine{"event 17 %north 2 1",
@@ -112,7 +125,7 @@ INSTANTIATE_TEST_SUITE_P(
         RefusedLine{"event 24 @Ace @Ace",
                     "p2 of event 24 is read as a flag's address: give %FLAG or null"},
         RefusedLine{"event 21 @Ace 8", "p2 of event 21 is read as a command's address: give "
-                                       "null, or use 'command' or 'help'"},
+                                       "null, or use 'command' or 'ask'"},
         RefusedLine{"event 0 0x60005 4096",
                     "p2 of event 0 is read as an address: give null, or use 'init'"},
         RefusedLine{"event 17 @Ace -2147483649",
@@ -123,9 +136,10 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(ScenarioNameLimitTest, RefusesANameLongerThanTheRecordHolds) {
     fakeplugin::reset();
-    tarnhost::ScenarioSession session(&fakeplugin::talk);
-    EXPECT_THROW(session.perform("player " + std::string(136, 'x')), tarnhost::ScenarioError);
-    EXPECT_NO_THROW(session.perform("player " + std::string(135, 'x')));
+    tarnhost::Session session(&fakeplugin::talk);
+    EXPECT_THROW(tarnhost::perform(session, "player " + std::string(136, 'x')),
+                 tarnhost::ScenarioError);
+    EXPECT_NO_THROW(tarnhost::perform(session, "player " + std::string(135, 'x')));
 }
 
 } // namespace

@@ -2,7 +2,7 @@
 // plug-in only after the plug-in's callback has returned; "*arena" lines are shown to the
 // arena; nothing happens with effects off.
 #include "FakePlugin.h"
-#include "Scenario.h"
+#include "Tarnhost.h"
 
 #include <gtest/gtest.h>
 
@@ -17,9 +17,9 @@ class ServerEffectsTest : public ::testing::Test {
 protected:
     void SetUp() override {
         fakeplugin::reset();
-        session.setServerEffects(true);
-        session.perform("init");
-        session.perform("player Cid team 2 ship 1");
+        session.effects = true;
+        tarnhost::perform(session, "init");
+        tarnhost::perform(session, "player Cid team 2 ship 1");
     }
 
     // How many team changes the fake plug-in was told of.
@@ -31,12 +31,12 @@ protected:
         return count;
     }
 
-    tarnhost::ScenarioSession session{&fakeplugin::talk};
+    tarnhost::Session session{&fakeplugin::talk};
 };
 
 TEST_F(ServerEffectsTest, MovesThePlayerAndReportsTheChangeAfterTheCallbackReturned) {
     fakeplugin::recording().answerToChange = "*setfreq 2";
-    const tarnhost::LineResult result = session.perform("change Cid team 3");
+    const tarnhost::LineResult result = tarnhost::perform(session, "change Cid team 3");
     EXPECT_EQ(result.output, (Lines{"to Cid: *setfreq 2", "server: moves Cid to team 2"}));
     EXPECT_EQ(result.story.back(), "host -> plug-in: Cid changes to team 2 (was team 3)");
     EXPECT_EQ(changesDelivered(), 2u);
@@ -48,7 +48,7 @@ TEST_F(ServerEffectsTest, MovesThePlayerAndReportsTheChangeAfterTheCallbackRetur
 
 TEST_F(ServerEffectsTest, LeavesAPlayerAlreadyOnTheTeamWhereHeIsAndReportsNothing) {
     fakeplugin::recording().answerToChange = "*setfreq 3";
-    const tarnhost::LineResult result = session.perform("change Cid team 3");
+    const tarnhost::LineResult result = tarnhost::perform(session, "change Cid team 3");
     EXPECT_EQ(result.output, (Lines{"to Cid: *setfreq 3", "server: Cid is on team 3 already"}));
     EXPECT_EQ(changesDelivered(), 1u);
 }
@@ -64,15 +64,15 @@ void alternatingTalk(hostsim::HostEvent* event) {
 
 TEST(ServerEffectsChainTest, CutsOffAPlugInAndServerThatKeepAnsweringEachOther) {
     fakeplugin::reset();
-    tarnhost::ScenarioSession looping(&alternatingTalk);
-    looping.setServerEffects(true);
-    looping.perform("init");
-    looping.perform("player Eve team 7 ship 1");
-    const tarnhost::LineResult result = looping.perform("change Eve team 8");
+    tarnhost::Session looping(&alternatingTalk);
+    looping.effects = true;
+    tarnhost::perform(looping, "init");
+    tarnhost::perform(looping, "player Eve team 7 ship 1");
+    const tarnhost::LineResult result = tarnhost::perform(looping, "change Eve team 8");
     // The first answer, then 64 moves each answered again, then the cut.
     ASSERT_EQ(result.output.size(), 1u + 64u * 2u + 1u);
     EXPECT_EQ(result.output.back(), "server: stops after 64 moves");
-    EXPECT_EQ(looping.perform("state").output[1],
+    EXPECT_EQ(tarnhost::perform(looping, "state").output[1],
               "  player Eve: team 8, ship 1, ident 0, access 0");
 }
 
@@ -86,19 +86,19 @@ TEST_F(ServerEffectsTest, IgnoresLinesItCannotCarryOut) {
                               Case{"*setfreq 70000", "server: ignores \"*setfreq 70000\" (not a "
                                                      "team number)"}}) {
         fakeplugin::recording().answerToChange = tried.answer;
-        const tarnhost::LineResult result = session.perform("change Cid team 4");
+        const tarnhost::LineResult result = tarnhost::perform(session, "change Cid team 4");
         EXPECT_EQ(result.output.back(), tried.serverLine);
     }
     EXPECT_EQ(changesDelivered(), 2u) << "only the two changes of the lines themselves";
 }
 
 TEST_F(ServerEffectsTest, DoesNothingWithEffectsOff) {
-    session.perform("effects off");
+    tarnhost::perform(session, "effects off");
     fakeplugin::recording().answerToChange = "*setfreq 2";
-    const tarnhost::LineResult result = session.perform("change Cid team 3");
+    const tarnhost::LineResult result = tarnhost::perform(session, "change Cid team 3");
     EXPECT_EQ(result.output, (Lines{"to Cid: *setfreq 2"}));
     EXPECT_EQ(changesDelivered(), 1u);
-    EXPECT_NE(session.describeState()[1].find("team 3"), std::string::npos);
+    EXPECT_NE(tarnhost::describeState(session)[1].find("team 3"), std::string::npos);
 }
 
 } // namespace

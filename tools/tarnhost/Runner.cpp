@@ -1,4 +1,4 @@
-#include "Runner.h"
+#include "Tarnhost.h"
 
 #include <cstdlib>
 #include <fstream>
@@ -26,39 +26,28 @@ struct Step {
     std::vector<std::string> expected;
 };
 
-// Whether the line is `quit` or `exit`, which ends a scenario.
-bool endsScenario(const std::string& line) {
-    try {
-        const std::vector<std::string> words = splitWords(line);
-        return words.size() == 1 && (words[0] == "quit" || words[0] == "exit");
-    } catch (const ScenarioError&) {
-        return false;
-    }
-}
-
-// Reads the steps of a scenario up to its end or its `quit`. An expected line must follow a
-// line or another expected line; otherwise returns that line's number (0 when all are placed).
+// Reads the steps of a scenario up to its end or its `quit`/`exit`. An expected line must
+// follow a line or another expected line: returns the number of one that does not, else 0.
 int readSteps(std::istream& in, std::vector<Step>& steps, std::size_t& expectedLines) {
-    std::string text, expected;
+    std::string text, expected, comment;
     for (int number = 1; std::getline(in, text); ++number) {
-        if (number == 1 && text.rfind("\xEF\xBB\xBF", 0) == 0) {
-            text.erase(0, 3);
-        }
-        if (!text.empty() && text.back() == '\r') {
-            text.pop_back();
-        }
-        if (markedLine(text, '>', expected)) {
-            std::string comment;
-            if (steps.empty() || steps.back().text.find_first_not_of(" \t") == std::string::npos ||
-                markedLine(steps.back().text, '#', comment)) {
-                return number;
-            }
+        text.erase(0, number == 1 && text.rfind("\xEF\xBB\xBF", 0) == 0 ? 3 : 0);
+        text.erase(text.empty() || text.back() != '\r' ? text.size() : text.size() - 1);
+        const bool placed = !steps.empty() && !markedLine(steps.back().text, '#', comment) &&
+                            steps.back().text.find_first_not_of(" \t") != std::string::npos;
+        if (markedLine(text, '>', expected) && !placed) {
+            return number;
+        } else if (markedLine(text, '>', expected)) {
             steps.back().expected.push_back(expected);
             ++expectedLines;
         } else {
             steps.push_back({number, text, {}});
-            if (endsScenario(text)) {
-                break;
+            try {
+                const std::vector<std::string> words = splitWords(text);
+                if (words.size() == 1 && (words[0] == "quit" || words[0] == "exit")) {
+                    break;
+                }
+            } catch (const ScenarioError&) {
             }
         }
     }
@@ -100,9 +89,11 @@ void showDifference(const Step& step, const std::string& name, const std::vector
     }
 }
 
+using Lines = std::vector<std::string>;
+
 // The lines shown safely, for comparing: a file may state an expected line in either form.
-std::vector<std::string> shownLines(const std::vector<std::string>& lines) {
-    std::vector<std::string> safe;
+Lines shownLines(const Lines& lines) {
+    Lines safe;
     for (const std::string& line : lines) {
         safe.push_back(shown(line));
     }
@@ -115,21 +106,20 @@ PlayReport playScenario(Session& session, const std::string& name, std::istream&
                         PlayStyle style, std::ostream& out, std::ostream& errors) {
     PlayReport report;
     std::vector<Step> steps;
-    const int misplaced = readSteps(in, steps, report.expectedLines);
     const std::string shownName = shown(name);
-    if (misplaced != 0) {
+    if (const int misplaced = readSteps(in, steps, report.expectedLines)) {
         errors << shownName << ":" << misplaced
                << ": an expected line ('>') must follow the line that prints it\n";
-    }
-    if (style == PlayStyle::Transcript && misplaced == 0) {
+        report.refused = true;
+        steps.clear();
+    } else if (style == PlayStyle::Transcript) {
         out << "Tarnwick, played by tarnhost from " << shownName << "\n\n" << TranscriptLegend;
     }
-    report.passed = misplaced == 0;
+    bool differs = false;
     // In a transcript a paragraph of narration stands apart from the actions around it, and a
     // blank line in the file starts a new paragraph.
     bool lastWasNarration = false, blankSince = true;
-    for (std::size_t at = 0; at < steps.size() && misplaced == 0; ++at) {
-        const Step& step = steps[at];
+    for (const Step& step : steps) {
         std::string comment;
         if (style == PlayStyle::Transcript && markedLine(step.text, '#', comment)) {
             out << (!lastWasNarration || blankSince ? "\n" : "")
@@ -143,16 +133,13 @@ PlayReport playScenario(Session& session, const std::string& name, std::istream&
             result = perform(session, step.text);
         } catch (const ScenarioError& error) {
             errors << shownName << ":" << step.number << ": " << shown(error.what()) << "\n";
-            report.passed = false;
             report.refused = true;
             break;
         }
-        if (style == PlayStyle::Plain) {
-            for (const std::string& printed : result.output) {
-                out << shown(printed) << "\n";
-            }
-        } else if (style == PlayStyle::Transcript && result.action.empty() &&
-                   result.story.empty()) {
+        for (const std::string& printed : style == PlayStyle::Plain ? result.output : Lines()) {
+            out << shown(printed) << "\n";
+        }
+        if (style == PlayStyle::Transcript && result.action.empty() && result.story.empty()) {
             blankSince = true;
         } else if (style == PlayStyle::Transcript) {
             out << (lastWasNarration ? "\n" : "");
@@ -162,19 +149,18 @@ PlayReport playScenario(Session& session, const std::string& name, std::istream&
         if (report.expectedLines != 0 && (result.acted || !step.expected.empty())) {
             report.comparedLines += step.expected.size();
             if (shownLines(result.output) != shownLines(step.expected)) {
-                report.passed = false;
+                differs = true;
                 showDifference(step, shownName, result.output, style,
                                style == PlayStyle::Plain ? errors : out);
             }
         }
     }
-    const bool nothingToCheck = report.expectedLines == 0 && misplaced == 0 && !report.refused;
+    const bool nothingToCheck = report.expectedLines == 0 && !report.refused;
+    report.passed = !report.refused && !differs && !(style == PlayStyle::Check && nothingToCheck);
     if (style == PlayStyle::Check) {
-        report.passed = report.passed && !nothingToCheck;
         out << (report.passed ? "ok   " : "FAIL ") << shownName
             << (nothingToCheck ? ": nothing to check (no expected lines)" : "") << "\n";
-    } else if (style == PlayStyle::Transcript && !report.passed && !report.refused &&
-               misplaced == 0) {
+    } else if (style == PlayStyle::Transcript && differs) {
         out << "\nSome lines differ from what " << shownName << " expects (marked !! above).\n";
     }
     return report;
@@ -201,11 +187,9 @@ bool readTyped(const std::string& prompt, std::istream& in, std::ostream& out, b
     }
 #endif
     out << (terminal ? prompt : "") << std::flush;
-    if (!std::getline(in, line)) {
-        return false;
-    }
+    const bool read = static_cast<bool>(std::getline(in, line));
     line.erase(line.empty() || line.back() != '\r' ? line.size() : line.size() - 1);
-    return true;
+    return read;
 }
 
 // Writes a line carried out, and what it printed as expected lines, to the record.
@@ -225,7 +209,7 @@ int runInteractive(Session& session, std::istream& in, std::ostream& out,
     if (!options.recordPath.empty()) {
         file.open(options.recordPath, std::ios::binary);
         if (!file) {
-            out << "tarnhost: cannot write " << shown(options.recordPath) << "\n";
+            std::cerr << "tarnhost: cannot write " << shown(options.recordPath) << "\n";
             return 2;
         }
         file << "# Recorded by tarnhost.\n" << (session.effects ? "effects on\n" : "");

@@ -1,4 +1,4 @@
-#include "Session.h"
+#include "Tarnhost.h"
 
 #include <algorithm>
 
@@ -47,15 +47,13 @@ void say(Session& session, LineResult& result, std::uint32_t handle, const Voice
     result.story.push_back(botMark(handle, session.current) + voiced(voice.told, who) + text);
 }
 
-bool startsWith(const std::string& text, const char* prefix) {
-    return text.rfind(prefix, 0) == 0;
-}
-
 // Inside the host's callback: notes the line for `state`, adds it to the line being carried
 // out, and queues a "*setfreq" for after the callback has returned.
 void hear(Session& session, const hostsim::SentEvent& sent) {
-    if (sent.isPublic()) {
-        bot(session, sent.handle).lastAnnouncement = sent.text;
+    Bot& speaker = bot(session, sent.handle);
+    speaker.lastAnnouncement = sent.isPublic() ? sent.text : speaker.lastAnnouncement;
+    if (sent.isEcho() && speaker.handshakeDelivered && speaker.handshakeAnswer.empty()) {
+        speaker.handshakeAnswer = sent.text; // the first console line after a handshake
     }
     if (session.collecting == nullptr) {
         return;
@@ -77,10 +75,10 @@ void hear(Session& session, const hostsim::SentEvent& sent) {
         }
         say(session, result, sent.handle, Other, raw);
     }
-    if (session.effects && sent.isPrivate() && startsWith(sent.text, SetTeamCommand)) {
+    if (session.effects && sent.isPrivate() && sent.text.rfind(SetTeamCommand, 0) == 0) {
         session.pendingMoves.push_back(sent);
     }
-    if (session.effects && sent.isPublic() && startsWith(sent.text, ArenaCommand)) {
+    if (session.effects && sent.isPublic() && sent.text.rfind(ArenaCommand, 0) == 0) {
         say(session, result, sent.handle, Server,
             "every player reads \"" + sent.text.substr(sizeof ArenaCommand - 1) + "\"");
     }
@@ -92,20 +90,18 @@ void carryOutMoves(Session& session, LineResult& result) {
     int moves = 0;
     for (; !session.pendingMoves.empty(); session.pendingMoves.pop_front()) {
         const hostsim::SentEvent move = session.pendingMoves.front();
-        const auto& idents = bot(session, move.handle).idents;
-        const auto found = idents.find(move.target());
         const std::string number = move.text.substr(sizeof SetTeamCommand - 1);
-        std::int64_t team = 0;
+        std::int64_t team = -1;
         try {
             team = parseNumber(number, 0, 65535, "team");
         } catch (const ScenarioError&) {
-            say(session, result, move.handle, Server,
-                "ignores \"" + move.text + "\" (not a team number)");
-            continue;
         }
-        if (found == idents.end()) {
+        const auto& idents = bot(session, move.handle).idents;
+        const auto found = idents.find(move.target());
+        if (team < 0 || found == idents.end()) {
             say(session, result, move.handle, Server,
-                "ignores \"" + move.text + "\" (no such player)");
+                "ignores \"" + move.text + "\" (" +
+                    (team < 0 ? "not a team number" : "no such player") + ")");
             continue;
         }
         hostsim::PlayerRecord& target = *found->second;
@@ -148,19 +144,25 @@ Bot& bot(Session& session) {
     return bot(session, session.current);
 }
 
+// The error for a name the current bot does not know, listing the names it knows.
+static ScenarioError unknown(Session& session, const char* kind, const std::string& name,
+                             const std::vector<std::string>& known) {
+    return ScenarioError("unknown " + std::string(kind) + " " + quoted(name) + " on bot " +
+                         std::to_string(session.current) + " (" + kind + "s: " + listText(known) +
+                         ")");
+}
+
 hostsim::PlayerRecord& player(Session& session, const std::string& name) {
-    Bot& current = bot(session);
+    const Bot& current = bot(session);
     const auto found = current.players.find(name);
-    if (found == current.players.end()) {
-        std::vector<std::string> names;
-        for (const auto& record : current.arena->players()) {
-            names.push_back(shown(record->name()));
-        }
-        throw ScenarioError("unknown player " + quoted(name) + " on bot " +
-                            std::to_string(session.current) + " (players: " + listText(names) +
-                            ")");
+    if (found != current.players.end()) {
+        return *found->second;
     }
-    return *found->second;
+    std::vector<std::string> names;
+    for (const auto& record : current.arena->players()) {
+        names.push_back(shown(record->name()));
+    }
+    throw unknown(session, "player", name, names);
 }
 
 NamedFlag& flag(Session& session, const std::string& name) {
@@ -171,8 +173,7 @@ NamedFlag& flag(Session& session, const std::string& name) {
         }
         names.push_back(shown(known.name));
     }
-    throw ScenarioError("unknown flag " + quoted(name) + " on bot " +
-                        std::to_string(session.current) + " (flags: " + listText(names) + ")");
+    throw unknown(session, "flag", name, names);
 }
 
 // Throws when a player of the current bot other than `except` holds `ident`.
@@ -203,8 +204,7 @@ hostsim::PlayerRecord& addPlayer(Session& session, const std::string& name, std:
         ident = current.lowestFreeIdent;
         if (ident > 0xFFFF) {
             throw ScenarioError("every ident from 0 to 65535 is held on bot " +
-                                std::to_string(session.current) + ": no room for " +
-                                quoted(name));
+                                std::to_string(session.current) + ": no room for " + quoted(name));
         }
     }
     expectFreeIdent(session, ident, nullptr);
@@ -267,13 +267,18 @@ std::string placeText(const hostsim::PlayerRecord& record) {
                                                     : "ship " + std::to_string(record.ship()));
 }
 
+// "1 player", "2 players".
+static std::string countText(std::size_t count, const std::string& noun) {
+    return std::to_string(count) + " " + noun + (count == 1 ? "" : "s");
+}
+
 std::vector<std::string> describeState(Session& session) {
     std::vector<std::string> lines;
     for (auto& [handle, known] : session.bots) {
-        const std::string handshake =
-            !known.handshakeDelivered        ? "no handshake yet"
-            : known.handshakeAnswer.empty() ? "handshake delivered, no answer"
-                                            : "handshake answered \"" + known.handshakeAnswer + "\"";
+        const std::string handshake = !known.handshakeDelivered ? "no handshake yet"
+                                      : known.handshakeAnswer.empty()
+                                          ? "handshake delivered, no answer"
+                                          : "handshake answered \"" + known.handshakeAnswer + "\"";
         lines.push_back("bot " + std::to_string(handle) +
                         (handle == session.current ? " (current)" : "") + ": " + handshake + "; " +
                         countText(known.arena->players().size(), "player") + ", " +
@@ -299,10 +304,10 @@ std::vector<std::string> describeState(Session& session) {
             const hostsim::PlayerRecord* carrier =
                 held.carrier.empty() ? nullptr : known.players.at(held.carrier);
             lines.push_back("  flag " + held.name + ": " +
-                            (carrier != nullptr ? "carried by " + carrier->name() + " (team " +
-                                                      std::to_string(carrier->team()) + ")"
-                                                : "on the field, owned by " +
-                                                      flagOwnerText(held.record->team())));
+                            (carrier != nullptr
+                                 ? "carried by " + carrier->name() + " (team " +
+                                       std::to_string(carrier->team()) + ")"
+                                 : "on the field, owned by " + flagOwnerText(held.record->team())));
         }
         if (!known.lastAnnouncement.empty()) {
             lines.push_back("  last public line: " + known.lastAnnouncement +

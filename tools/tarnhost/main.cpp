@@ -1,6 +1,6 @@
 // tarnhost: plays scenarios against the plug-in module, or lets a person type them.
 #include "Module.h"
-#include "Runner.h"
+#include "Tarnhost.h"
 
 #include <algorithm>
 #include <cctype>
@@ -115,18 +115,16 @@ std::vector<std::string> expandWildcards(const std::string& path) {
     return found;
 }
 
-// The scenario files the paths name: a directory stands for every .scn file under it, in name
+// The scenario files the paths name: a directory stands for the .scn files under it, in name
 // order, and on Windows a path with '*' or '?' for the files it matches. Throws when a path
-// names nothing, cannot be read, or is a directory without scenarios.
+// names nothing, cannot be read, or is a directory without scenario files.
 std::vector<std::string> scenarioFiles(const std::vector<std::string>& paths) {
     std::vector<std::string> files;
     for (const std::string& path : paths) {
+        std::error_code error;
         const bool wild = OnWindows && path.find_first_of("*?") != std::string::npos;
         std::vector<std::string> named = wild ? expandWildcards(path) : std::vector{path};
-        std::error_code error;
-        if (path == "-" || (named.size() == 1 && !fs::is_directory(path, error))) {
-            files.insert(files.end(), named.begin(), named.end());
-        } else if (!wild) {
+        if (fs::is_directory(path, error)) {
             named.clear();
             for (const auto& entry : fs::recursive_directory_iterator(path, error)) {
                 if (entry.path().extension() == ".scn" && !entry.is_directory(error)) {
@@ -134,25 +132,20 @@ std::vector<std::string> scenarioFiles(const std::vector<std::string>& paths) {
                 }
             }
             std::sort(named.begin(), named.end());
-            if (named.empty()) {
-                throw UsageError("no scenario files in " + tarnhost::shown(path));
+        }
+        if (named.empty()) {
+            throw UsageError((wild ? "no such file: " : "no scenario files in ") +
+                             tarnhost::shown(path));
+        }
+        for (const std::string& file : named) {
+            errno = 0;
+            if (file != "-" && !fs::exists(file, error)) {
+                throw UsageError("no such file: " + tarnhost::shown(file));
+            } else if (file != "-" && !std::ifstream(file)) {
+                throw UsageError(tarnhost::shown(file) +
+                                 (errno == EACCES ? ": permission denied" : ": cannot be read"));
             }
-            files.insert(files.end(), named.begin(), named.end());
-        } else if (named.empty()) {
-            throw UsageError("no such file: " + tarnhost::shown(path));
-        } else {
-            files.insert(files.end(), named.begin(), named.end());
-        }
-    }
-    for (const std::string& file : files) {
-        std::error_code error;
-        if (file != "-" && !fs::exists(file, error)) {
-            throw UsageError("no such file: " + tarnhost::shown(file));
-        }
-        errno = 0;
-        if (file != "-" && !std::ifstream(file)) {
-            throw UsageError(tarnhost::shown(file) +
-                             (errno == EACCES ? ": permission denied" : ": cannot be read"));
+            files.push_back(file);
         }
     }
     return files;
@@ -162,46 +155,32 @@ std::vector<std::string> scenarioFiles(const std::vector<std::string>& paths) {
 // UsageError on any mistake.
 Options parseOptions(int argumentCount, char** arguments) {
     Options options;
-    bool onlyFiles = false;
     for (int index = 1; index < argumentCount; ++index) {
-        std::string argument = arguments[index], value;
-        const std::size_t equals = argument.find('=');
-        if (!onlyFiles && argument.rfind("--", 0) == 0 && equals != std::string::npos) {
-            value = argument.substr(equals + 1);
-            argument.erase(equals);
-        }
-        const bool takesValue = argument == "--module" || argument == "--record";
-        if (!onlyFiles && takesValue && equals == std::string::npos && index + 1 < argumentCount) {
-            value = arguments[++index];
-        }
-        if (onlyFiles || argument == "-" || argument.empty() || argument[0] != '-') {
-            options.files.push_back(arguments[index]);
-        } else if (takesValue && value.empty()) {
-            throw UsageError(argument + (argument == "--module" ? " needs a path" : " needs a file"));
-        } else if (equals != std::string::npos && !takesValue) {
-            throw UsageError(argument + " takes no value");
-        } else if (argument == "-h" || argument == "--help") {
-            std::cout << Help;
-            std::exit(0);
-        } else if (argument == "--version") {
-            std::cout << "tarnhost " << TARNWICK_VERSION << "\n";
-            std::exit(0);
-        } else if (argument == "--") {
-            onlyFiles = true;
-        } else if (argument == "--module" || argument == "--record") {
-            (argument == "--module" ? options.modulePath : options.recordPath) = value;
-        } else {
-            bool* flag = argument == "--check"        ? &options.check
-                         : argument == "--transcript" ? &options.transcript
-                         : argument == "--effects"    ? &options.effects
-                         : argument == "--no-effects" ? &options.noEffects
-                         : argument == "--no-init"    ? &options.noInit
-                         : argument == "-i"           ? &options.interactive
+        const std::string argument = arguments[index];
+        bool* flag = argument == "--check"        ? &options.check
+                     : argument == "--transcript" ? &options.transcript
+                     : argument == "--effects"    ? &options.effects
+                     : argument == "--no-effects" ? &options.noEffects
+                     : argument == "--no-init"    ? &options.noInit
+                     : argument == "-i"           ? &options.interactive
+                                                  : nullptr;
+        std::string* value = argument == "--module"   ? &options.modulePath
+                             : argument == "--record" ? &options.recordPath
                                                       : nullptr;
-            if (flag == nullptr) {
-                throw UsageError("unknown option " + tarnhost::shown(argument));
-            }
+        if (argument == "-h" || argument == "--help" || argument == "--version") {
+            std::cout << (argument == "--version" ? "tarnhost " TARNWICK_VERSION "\n" : Help);
+            std::exit(0);
+        } else if (flag != nullptr) {
             *flag = true;
+        } else if (value != nullptr && index + 1 < argumentCount && arguments[index + 1][0]) {
+            *value = arguments[++index];
+        } else if (value != nullptr) {
+            throw UsageError(argument +
+                             (argument == "--module" ? " needs a path" : " needs a file"));
+        } else if (argument.size() > 1 && argument[0] == '-') {
+            throw UsageError("unknown option " + tarnhost::shown(argument));
+        } else {
+            options.files.push_back(argument);
         }
     }
     if (options.check && options.transcript) {
@@ -210,7 +189,7 @@ Options parseOptions(int argumentCount, char** arguments) {
     if (options.effects && options.noEffects) {
         throw UsageError("--effects and --no-effects cannot be combined");
     }
-    if (options.files.empty() && !options.interactive && !inputIsTerminal()) {
+    if (options.files.empty() && !options.interactive && !inputIsTerminal()) { // play the input
         options.files.push_back("-");
     }
     const bool interactive = options.files.empty() || options.interactive;
@@ -277,8 +256,8 @@ int main(int argumentCount, char** arguments) {
         }
         tarnhost::Session session(module.talk());
         session.effects = options.effects;
-        const bool ok = tarnhost::playScenario(session, path, path == "-" ? std::cin : file,
-                                               style, std::cout, std::cerr)
+        const bool ok = tarnhost::playScenario(session, path, path == "-" ? std::cin : file, style,
+                                               std::cout, std::cerr)
                             .passed;
         (ok ? passed : failed) += 1;
     }

@@ -1,0 +1,133 @@
+#!/usr/bin/env bash
+# The tarnhost program as people run it, as one table: each row gives the arguments and the
+# standard input, and the exit status and the first line printed (standard output first, then
+# the error stream) that must come out. After the table, an interactive session through a pipe
+# (-i) is compared line for line with interactive.expected.
+#   cli_test.sh TARNHOST MODULE TEST_DIRECTORY VERSION
+set -uo pipefail
+
+tarnhost=$1
+module=$2
+here=$3
+version=$4
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+cd "$scratch" || exit 1
+failures=0
+rows=0
+
+# Runs one row: `row STATUS FIRST_LINE INPUT ARGUMENT...`. The program is $program (tarnhost
+# by default) run in the directory $in (the scratch directory by default). A FIRST_LINE that
+# starts with "last: " is compared with the last line instead.
+row() {
+    local status=$1 expected=$2 input=$3
+    shift 3
+    rows=$((rows + 1))
+    (cd "${in:-.}" && printf '%s' "$input" | "${program:-$tarnhost}" "$@") >out 2>err
+    local got=$? line
+    if [[ $expected == "last: "* ]]; then
+        line=$(cat out err | tail -n 1)
+        expected=${expected#last: }
+    else
+        line=$(cat out err | head -n 1)
+    fi
+    if [[ $got != "$status" || $line != "$expected" ]]; then
+        echo "FAIL: tarnhost $* (input ${input:0:40}): exit $got, first line '$line'"
+        echo "      expected exit $status, '$expected'"
+        failures=$((failures + 1))
+    fi
+}
+
+connected=$'init\n> console: DLL plugin connected.\n'
+locked="> arena: *arena Freq 3 LOCKED -- No freq-hopping."
+printf '> console: nonsense\ninit\n> console: DLL plugin connected.\n' >first.scn
+printf 'init\n# a comment\n> console: DLL plugin connected.\n' >after-comment.scn
+printf 'player A\0B\nplayer A\0C\n' >nul.scn
+printf '%s' "$connected" >pass.scn
+printf 'init\n> console: DLL plugin welcomes you.\n' >fail.scn
+printf '# A story told, nothing expected.\ninit\nterm\n' >story.scn
+printf '%s%s\n%s\n> server: every player reads "Freq 3 LOCKED -- No freq-hopping."\n' \
+    "$connected" $'player Ace team 3 ship 1\nflag north team 3\narena-enter' "$locked" >effects.scn
+: >empty.scn
+mkdir -p walked/sub.scn mod bin
+printf '%s' "$connected" >walked/sub.scn/inner.scn
+cp "$module" "$here/../../scenarios/demo.scn" mod/
+ln -s "$tarnhost" bin/tarnhost
+ln -s "$tarnhost" linked-tarnhost
+full=$(seq 0 65535 | sed 's/^/player P/')$'\nplayer Overflow\n'
+
+# A '>' line follows no line: refused, naming file and line, in every mode.
+row 1 "first.scn:1: an expected line ('>') must follow the line that prints it" "" first.scn
+row 1 "FAIL first.scn" "" --check first.scn
+row 1 "after-comment.scn:3: an expected line ('>') must follow the line that prints it" "" \
+    --transcript after-comment.scn
+# Every ident held: the next player is refused, not searched for forever.
+row 1 "-:65537: every ident from 0 to 65535 is held on bot 1: no room for 'Overflow'" "$full" -
+# A 16-bit count pushed past its range is refused, not wrapped.
+row 1 "-:3: 'Ace' carries 65535 flags, as many as a count holds" \
+    $'player Ace flags 65535\nflag north\ngrab Ace north\n' -
+# Control bytes are refused in names, and control and invalid bytes shown escaped.
+row 1 "nul.scn:1: 'A\\x00B' holds a control byte" "" nul.scn
+row 1 "-:1: unknown verb 'd\\xFFnce' (try 'help')" $'d\xffnce\n' -
+# A directory is walked, never played; a file with nothing to check fails --check.
+row 0 "ok   walked/sub.scn/inner.scn" "" --check walked
+row 1 "FAIL empty.scn: nothing to check (no expected lines)" "" --check empty.scn
+row 1 "FAIL /dev/null: nothing to check (no expected lines)" "" --check /dev/null
+# A story without expectations is told and passes.
+row 0 "Tarnwick, played by tarnhost from story.scn" "" --transcript story.scn
+row 0 "last:       plug-in -> host console: DLL plugin disconnected." "" --transcript story.scn
+# The module: a --module path is relative to the current directory; by default it is beside
+# the real program, however the program was reached.
+in=mod row 0 "ok   demo.scn" "" --module tarnwick.so --check demo.scn
+PATH=$scratch/bin:$PATH program=tarnhost row 0 "ok   pass.scn" "" --check pass.scn
+program=./linked-tarnhost row 0 "ok   pass.scn" "" --check pass.scn
+
+# Conventions: help and version, usage errors named with exit status 2.
+row 0 "usage: tarnhost [OPTIONS]                     type scenario lines, each answered at once" \
+    "" --help
+row 0 "tarnhost $version" "" --version
+row 2 "tarnhost: --module needs a path" "" --check pass.scn --module
+row 2 "tarnhost: --check and --transcript cannot be combined" "" --check --transcript pass.scn
+row 2 "tarnhost: --effects and --no-effects cannot be combined" "" --effects --no-effects -
+row 2 "tarnhost: no such file: missing.scn" "" --check missing.scn
+row 2 "tarnhost: no scenario files in bin" "" --check bin
+row 2 "tarnhost: unknown option --bogus" "" --bogus
+row 2 "tarnhost: --no-init applies to interactive mode only" "" --no-init pass.scn
+row 2 "tarnhost: --check needs a FILE, or - for standard input" "" --check -i
+if ((EUID != 0)); then
+    printf 'init\n' >locked.scn && chmod 000 locked.scn
+    row 2 "tarnhost: locked.scn: permission denied" "" locked.scn
+fi
+# --check over several files closes with the count.
+row 1 "last: 1 passed, 1 failed" "" --check pass.scn fail.scn
+# Standard input that is not a terminal plays as a file: no handshake for it, '>' lines
+# checked, differences on the error stream.
+row 0 "ok   -" "$connected" --check -
+row 0 "" $'arrive Ace\ncommand Ace about\n'
+row 1 "console: DLL plugin connected." $'init\n> console: DLL plugin welcomes you.\n'
+row 0 "ok   effects.scn" "" --effects --check effects.scn
+# The language: help, named events, commands as a player types them.
+row 0 "Arena setup, the plug-in is not told:" $'help\n' -
+row 0 "  grab NAME FLAG                    a player picks a flag off the field" $'help grab\n'
+row 0 "Event codes, for 'event CODE [PARAMETER...]' (the name may stand for the code):" \
+    $'help events\n'
+row 0 "ok   -" "${connected}player Ace team 3 ship 1
+flag north team 3
+flag south team 3
+event flag-grab null %north
+$locked
+command Ace !about
+> to Ace: When one team owns all the flags, I disallow freq-hopping.
+" --check -
+
+# An interactive session through a pipe: no prompts, every line answered, errors named and
+# survived. The greeting's first line names the module path, which differs per build.
+"$tarnhost" --module "$module" -i <"$here/interactive.in" >session.out 2>&1
+status=$?
+if ((status != 0)) || ! tail -n +2 session.out | diff -u "$here/interactive.expected" -; then
+    echo "FAIL: the interactive session exited $status or printed something else"
+    failures=$((failures + 1))
+fi
+
+echo "$((rows + 1 - failures)) passed, $failures failed"
+((failures == 0))

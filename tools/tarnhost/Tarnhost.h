@@ -1,0 +1,150 @@
+// tarnhost's scenario language: words and safe text, the session that keeps every bot's arena
+// and delivers events, and the runners that play a file or a person's typing.
+#pragma once
+
+#include "Host.h"
+
+#include <cstdint>
+#include <deque>
+#include <iosfwd>
+#include <map>
+#include <stdexcept>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace tarnhost {
+
+// A line tarnhost cannot carry out; the message names what is wrong.
+struct ScenarioError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+// The words of `line`, split at blanks; a word in double quotes keeps its blanks, with \" and
+// \\ for a quote and a backslash; '#' outside quotes starts a comment. Throws on an unterminated
+// quote and on a control byte in a word (a NUL would cut a host record's text short).
+std::vector<std::string> splitWords(const std::string& line);
+// A whole number (decimal, 0x-hex, or negative) within [lowest, highest]; throws naming `what`.
+std::int64_t parseNumber(const std::string& word, std::int64_t lowest, std::int64_t highest,
+                         const std::string& what);
+// `text` with each control byte and each byte outside valid UTF-8 written as \xNN.
+std::string shown(const std::string& text);
+// `text` shown safely in single quotes.
+std::string quoted(const std::string& text);
+// The texts joined with ", "; "none" when there are none.
+std::string listText(const std::vector<std::string>& texts);
+// The text after `mark` ('>' or '#') and one blank, when that is the line's first non-blank.
+bool markedLine(const std::string& line, char mark, std::string& text);
+
+// What one scenario line did.
+struct LineResult {
+    // It changed an arena or delivered an event, so its silence counts (not `state`, `help`).
+    bool acted = false;
+    bool delivered = false;
+    bool quits = false;
+    // The line in words ("Ace (team 3) grabs flag south, owned by team 2").
+    std::string action;
+    // What the plug-in sent and the server did, in the form expected lines state it.
+    std::vector<std::string> output;
+    // The same told for a reader, with the events the server's moves delivered.
+    std::vector<std::string> story;
+};
+
+// A flag known by name; a carried flag is off the host's flag list and names its carrier.
+struct NamedFlag {
+    std::string name;
+    hostsim::FlagRecord* record;
+    std::string carrier;
+};
+
+// One bot as the host knows it, with its players by name and ident.
+struct Bot {
+    hostsim::Arena* arena = nullptr;
+    std::unordered_map<std::string, hostsim::PlayerRecord*> players;
+    std::unordered_map<std::uint32_t, hostsim::PlayerRecord*> idents;
+    // Every ident below this one is held: the search for a free one starts here.
+    std::uint32_t lowestFreeIdent = 0;
+    std::vector<NamedFlag> flags;
+    bool handshakeDelivered = false;
+    std::string handshakeAnswer, lastAnnouncement;
+};
+
+struct Session {
+    // Delivers to `talk`, handing the plug-in `hostCallback` in the handshake; bot 1, effects off.
+    explicit Session(
+        hostsim::EventFunction talk,
+        hostsim::Word hostCallback = reinterpret_cast<hostsim::Word>(&hostsim::Host::receive));
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+
+    hostsim::Host host;
+    hostsim::Word callback;
+    std::map<std::uint32_t, Bot> bots;
+    std::uint32_t current = 1;
+    // "*setfreq" moves the player and "*arena" lines are shown to the arena.
+    bool effects = false;
+    std::deque<hostsim::SentEvent> pendingMoves;
+    LineResult* collecting = nullptr;
+};
+
+// Carries out one line; one that cannot be carried out throws and changes nothing.
+LineResult perform(Session& session, const std::string& line);
+// The bot with this handle (the current one without), made empty on first use.
+Bot& bot(Session& session, std::uint32_t handle);
+Bot& bot(Session& session);
+// The current bot's player or flag of that name; throws, naming the known ones, when none.
+hostsim::PlayerRecord& player(Session& session, const std::string& name);
+NamedFlag& flag(Session& session, const std::string& name);
+// Adds a player to the current bot with `ident`, or the lowest free one when it is above
+// 65535; throws when the name or ident is taken, the name too long, or every ident held.
+hostsim::PlayerRecord& addPlayer(Session& session, const std::string& name, std::uint32_t ident);
+// Gives a player another ident; throws when another player holds it.
+void setIdent(Session& session, hostsim::PlayerRecord& record, std::uint16_t ident);
+// Puts the flags `carrier` holds back on the field, owned by its team; returns their names.
+std::vector<std::string> releaseFlags(Session& session, const hostsim::PlayerRecord& carrier);
+// Takes a player out of the current bot's arena, its flags released; false when it had none.
+bool removePlayer(Session& session, hostsim::PlayerRecord& record);
+// Delivers an event, collects every line sent into `result`, then makes the moves asked for.
+void deliver(Session& session, const hostsim::HostEvent& event, LineResult& result);
+// Every bot's arena as the host sees it: a header per bot, a line per player and per flag.
+std::vector<std::string> describeState(Session& session);
+// "team 3", or "nobody" for a flag nobody owns; "team 3, ship 1" or "team 3, spectating".
+std::string flagOwnerText(std::uint16_t team);
+std::string placeText(const hostsim::PlayerRecord& record);
+
+enum class PlayStyle {
+    Plain,      // the short form of what each line set off; differences to the error stream
+    Check,      // only the differences, then "ok   NAME" or "FAIL NAME"
+    Transcript, // comments as narration, each line in words, differences marked in place
+};
+
+struct PlayReport {
+    bool passed = false;
+    // Refused, naming the line: it cannot be carried out, or an expected line follows none.
+    bool refused = false;
+    std::size_t expectedLines = 0, comparedLines = 0;
+};
+
+// Plays the scenario in `in`, named `name` in messages. In every style each line that acts is
+// compared with the expected lines ('>') below it, silence included; a file without expected
+// lines passes, except in the check style (nothing to check). A UTF-8 byte-order mark and
+// "\r\n" ends are accepted; `quit` or `exit` ends the scenario.
+PlayReport playScenario(Session& session, const std::string& name, std::istream& in,
+                        PlayStyle style, std::ostream& out, std::ostream& errors);
+
+struct InteractiveOptions {
+    // A prompt naming the current bot, and line editing with history where built in.
+    bool terminal = false;
+    // The handshake delivered to each bot the first time a line selects it.
+    bool automaticInit = true;
+    std::string modulePath;
+    // Where to save what was typed, with what it printed as expected lines; empty for nowhere.
+    std::string recordPath;
+};
+
+// Answers each line read until `quit`, `exit` or the end; a line that cannot be carried out
+// gets a message naming its number. Returns 0, or 2 when the record cannot be written.
+int runInteractive(Session& session, std::istream& in, std::ostream& out,
+                   const InteractiveOptions& options);
+
+} // namespace tarnhost
