@@ -88,7 +88,7 @@ TEST_F(InteractiveTest, ConnectsEachNewBotAndKeepsItsArenaApart) {
                                   "handshake as version 6.5\n"
                                   "      plug-in -> host console: DLL plugin connected.\n"));
     EXPECT_TRUE(contains(printed, "bot 2> "));
-    EXPECT_TRUE(contains(printed, "  [bot 2] Ace changes to team 3 (was team 2)\n"
+    EXPECT_TRUE(contains(printed, "  [bot 2] Ace changes from team 2, ship 1 to team 3, ship 1\n"
                                   "      (the plug-in sends nothing)\n"));
     EXPECT_TRUE(contains(printed, "  bot 1: handshake answered"));
     EXPECT_TRUE(contains(printed, "  bot 2 (current): handshake answered"));

@@ -94,8 +94,9 @@ TEST_F(RunnerTest, TranscriptMarksALineThatDiffersFromTheFile) {
     const Played played =
         play("init\n> console: DLL plugin welcomes you.\n", tarnhost::PlayStyle::Transcript);
     EXPECT_FALSE(played.passed);
-    EXPECT_NE(played.out.find("      !! story.scn:1: the file expects these lines instead:\n"
-                              "      !!   console: DLL plugin welcomes you.\n"),
+    EXPECT_NE(played.out.find("      !! story.scn:1: after 'init'\n"
+                              "      !!   - console: DLL plugin welcomes you.\n"
+                              "      !!   + console: DLL plugin connected.\n"),
               std::string::npos);
 }
 

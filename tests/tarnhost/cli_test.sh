@@ -109,8 +109,7 @@ row 0 "ok   effects.scn" "" --effects --check effects.scn
 # The language: help, named events, commands as a player types them.
 row 0 "Arena setup, the plug-in is not told:" $'help\n' -
 row 0 "  grab NAME FLAG                    a player picks a flag off the field" $'help grab\n'
-row 0 "Event codes, for 'event CODE [PARAMETER...]' (the name may stand for the code):" \
-    $'help events\n'
+row 0 "Event codes and names for 'event', and the parameters read as records:" $'help events\n'
 row 0 "ok   -" "${connected}player Ace team 3 ship 1
 flag north team 3
 flag south team 3

@@ -38,7 +38,7 @@ int readSteps(std::istream& in, std::vector<Step>& steps, std::size_t& expectedL
         if (markedLine(text, '>', expected) && !placed) {
             return number;
         } else if (markedLine(text, '>', expected)) {
-            steps.back().expected.push_back(expected);
+            steps.back().expected.push_back(shown(expected)); // as the output is compared
             ++expectedLines;
         } else {
             steps.push_back({number, text, {}});
@@ -58,46 +58,27 @@ int readSteps(std::istream& in, std::vector<Step>& steps, std::size_t& expectedL
 // plug-in sent and the server did; an event answered with nothing says so.
 void tell(const LineResult& result, std::ostream& out) {
     if (!result.action.empty()) {
-        out << "  " << shown(result.action) << "\n";
+        out << "  " << result.action << "\n";
     }
     const char* indent = result.action.empty() ? "  " : "      ";
     for (const std::string& line : result.story) {
-        out << indent << shown(line) << "\n";
+        out << indent << line << "\n";
     }
     if (result.delivered && result.story.empty()) {
         out << indent << "(the plug-in sends nothing)\n";
     }
 }
 
-// Shows where a line's output differs from its expected lines.
+// Shows where a line's output differs from its expected lines, each line after `margin`.
 void showDifference(const Step& step, const std::string& name, const std::vector<std::string>& got,
-                    PlayStyle style, std::ostream& out) {
-    if (style == PlayStyle::Transcript) {
-        out << "      !! " << name << ":" << step.number
-            << ": the file expects these lines instead:\n";
-        for (const std::string& want : step.expected) {
-            out << "      !!   " << shown(want) << "\n";
-        }
-        return;
-    }
-    out << name << ":" << step.number << ": after " << quoted(step.text) << "\n";
+                    const char* margin, std::ostream& out) {
+    out << margin << name << ":" << step.number << ": after " << quoted(step.text) << "\n";
     for (const std::string& want : step.expected) {
-        out << "  - " << shown(want) << "\n";
+        out << margin << "  - " << want << "\n";
     }
     for (const std::string& printed : got) {
-        out << "  + " << shown(printed) << "\n";
+        out << margin << "  + " << printed << "\n";
     }
-}
-
-using Lines = std::vector<std::string>;
-
-// The lines shown safely, for comparing: a file may state an expected line in either form.
-Lines shownLines(const Lines& lines) {
-    Lines safe;
-    for (const std::string& line : lines) {
-        safe.push_back(shown(line));
-    }
-    return safe;
 }
 
 } // namespace
@@ -136,8 +117,9 @@ PlayReport playScenario(Session& session, const std::string& name, std::istream&
             report.refused = true;
             break;
         }
-        for (const std::string& printed : style == PlayStyle::Plain ? result.output : Lines()) {
-            out << shown(printed) << "\n";
+        for (const std::string& printed :
+             style == PlayStyle::Plain ? result.output : std::vector<std::string>()) {
+            out << printed << "\n";
         }
         if (style == PlayStyle::Transcript && result.action.empty() && result.story.empty()) {
             blankSince = true;
@@ -148,9 +130,10 @@ PlayReport playScenario(Session& session, const std::string& name, std::istream&
         }
         if (report.expectedLines != 0 && (result.acted || !step.expected.empty())) {
             report.comparedLines += step.expected.size();
-            if (shownLines(result.output) != shownLines(step.expected)) {
+            if (result.output != step.expected) {
                 differs = true;
-                showDifference(step, shownName, result.output, style,
+                showDifference(step, shownName, result.output,
+                               style == PlayStyle::Transcript ? "      !! " : "",
                                style == PlayStyle::Plain ? errors : out);
             }
         }
@@ -196,7 +179,7 @@ bool readTyped(const std::string& prompt, std::istream& in, std::ostream& out, b
 void record(std::ofstream& file, const std::string& line, const LineResult& result) {
     file << line << "\n";
     for (const std::string& printed : result.output) {
-        file << "> " << shown(printed) << "\n";
+        file << "> " << printed << "\n";
     }
     file.flush();
 }

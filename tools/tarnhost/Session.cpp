@@ -25,26 +25,25 @@ constexpr Voice Other{"", "plug-in -> host: "};
 constexpr Voice Server{"server: ", "game server: "};
 constexpr Voice HostToPlugin{nullptr, "host -> plug-in: "};
 
-// `form` with '%' replaced by `who`.
-std::string voiced(const char* form, const std::string& who) {
-    std::string text = form;
-    const std::size_t mark = text.find('%');
-    return mark == std::string::npos ? text : text.replace(mark, 1, who);
-}
-
-// "[bot N] " before a line of bot N, unless N is `unmarked`.
-std::string botMark(std::uint32_t handle, std::uint32_t unmarked) {
-    return handle == unmarked ? std::string() : "[bot " + std::to_string(handle) + "] ";
-}
-
-// Adds one line in both forms; a short line is marked unless it comes from bot 1, a told line
-// unless it comes from the current bot.
+// Adds one line in both forms, '%' in them standing for `who`. A short line is marked "[bot N] "
+// unless it comes from bot 1, a told line unless it comes from the current bot.
 void say(Session& session, LineResult& result, std::uint32_t handle, const Voice& voice,
          const std::string& text, const std::string& who = "") {
+    const auto form = [&](std::string pattern, std::uint32_t unmarked) {
+        const std::size_t mark = pattern.find('%');
+        return (handle == unmarked ? "" : "[bot " + std::to_string(handle) + "] ") +
+               (mark == std::string::npos ? pattern : pattern.replace(mark, 1, who)) + text;
+    };
     if (voice.shortForm != nullptr) {
-        result.output.push_back(botMark(handle, 1) + voiced(voice.shortForm, who) + text);
+        result.output.push_back(form(voice.shortForm, 1));
     }
-    result.story.push_back(botMark(handle, session.current) + voiced(voice.told, who) + text);
+    result.story.push_back(form(voice.told, session.current));
+}
+
+// The player of bot `handle` holding `ident`; null when none does.
+hostsim::PlayerRecord* holder(Session& session, std::uint32_t handle, std::uint32_t ident) {
+    const auto found = bot(session, handle).idents.find(ident);
+    return found == bot(session, handle).idents.end() ? nullptr : found->second;
 }
 
 // Inside the host's callback: notes the line for `state`, adds it to the line being carried
@@ -64,10 +63,9 @@ void hear(Session& session, const hostsim::SentEvent& sent) {
     } else if (sent.isPublic()) {
         say(session, result, sent.handle, Public, sent.text);
     } else if (sent.isPrivate()) {
-        const auto& idents = bot(session, sent.handle).idents;
-        const auto found = idents.find(sent.target());
+        const hostsim::PlayerRecord* target = holder(session, sent.handle, sent.target());
         say(session, result, sent.handle, Private, sent.text,
-            found != idents.end() ? found->second->name() : "#" + std::to_string(sent.target()));
+            target != nullptr ? target->name() : "#" + std::to_string(sent.target()));
     } else {
         std::string raw = "event code " + std::to_string(sent.code);
         for (const hostsim::Word parameter : sent.parameters) {
@@ -96,19 +94,17 @@ void carryOutMoves(Session& session, LineResult& result) {
             team = parseNumber(number, 0, 65535, "team");
         } catch (const ScenarioError&) {
         }
-        const auto& idents = bot(session, move.handle).idents;
-        const auto found = idents.find(move.target());
-        if (team < 0 || found == idents.end()) {
+        hostsim::PlayerRecord* target = holder(session, move.handle, move.target());
+        if (team < 0 || target == nullptr) {
             say(session, result, move.handle, Server,
                 "ignores \"" + move.text + "\" (" +
                     (team < 0 ? "not a team number" : "no such player") + ")");
             continue;
         }
-        hostsim::PlayerRecord& target = *found->second;
-        const std::uint16_t previousTeam = target.team();
+        const std::uint16_t previousTeam = target->team();
         if (previousTeam == team) {
             say(session, result, move.handle, Server,
-                target.name() + " is on team " + number + " already");
+                target->name() + " is on team " + number + " already");
             continue;
         }
         if (moves++ == LongestMoveChain) {
@@ -116,13 +112,13 @@ void carryOutMoves(Session& session, LineResult& result) {
                 "stops after " + std::to_string(LongestMoveChain) + " moves");
             break;
         }
-        target.setTeam(static_cast<std::uint16_t>(team));
-        say(session, result, move.handle, Server, "moves " + target.name() + " to team " + number);
+        target->setTeam(static_cast<std::uint16_t>(team));
+        say(session, result, move.handle, Server, "moves " + target->name() + " to team " + number);
         say(session, result, move.handle, HostToPlugin,
-            target.name() + " changes to team " + number + " (was team " +
+            target->name() + " changes to team " + number + " (was team " +
                 std::to_string(previousTeam) + ")");
         session.host.deliver(hostsim::makeEvent(move.handle, hostsim::CodePlayerChange,
-                                                target.address(), previousTeam, target.ship()));
+                                                target->address(), previousTeam, target->ship()));
     }
     session.pendingMoves.clear();
 }
@@ -179,11 +175,10 @@ NamedFlag& flag(Session& session, const std::string& name) {
 // Throws when a player of the current bot other than `except` holds `ident`.
 static void expectFreeIdent(Session& session, std::uint32_t ident,
                             const hostsim::PlayerRecord* except) {
-    const auto found = bot(session).idents.find(ident);
-    if (found != bot(session).idents.end() && found->second != except) {
-        throw ScenarioError("ident " + std::to_string(ident) + " is " +
-                            shown(found->second->name()) + "'s already on bot " +
-                            std::to_string(session.current));
+    const hostsim::PlayerRecord* found = holder(session, session.current, ident);
+    if (found != nullptr && found != except) {
+        throw ScenarioError("ident " + std::to_string(ident) + " is " + shown(found->name()) +
+                            "'s already on bot " + std::to_string(session.current));
     }
 }
 
@@ -247,12 +242,14 @@ bool removePlayer(Session& session, hostsim::PlayerRecord& record) {
     return carried;
 }
 
-void deliver(Session& session, const hostsim::HostEvent& event, LineResult& result) {
+void deliver(Session& session, LineResult& result, std::uint32_t code, hostsim::Word p1,
+             hostsim::Word p2, hostsim::Word p3, hostsim::Word p4, hostsim::Word p5,
+             hostsim::Word p6) {
     LineResult* outer = session.collecting;
     session.collecting = &result;
     result.delivered = true;
     session.host.clearSent();
-    session.host.deliver(event);
+    session.host.deliver(hostsim::makeEvent(session.current, code, p1, p2, p3, p4, p5, p6));
     carryOutMoves(session, result);
     session.collecting = outer;
 }
@@ -275,30 +272,26 @@ static std::string countText(std::size_t count, const std::string& noun) {
 std::vector<std::string> describeState(Session& session) {
     std::vector<std::string> lines;
     for (auto& [handle, known] : session.bots) {
-        const std::string handshake = !known.handshakeDelivered ? "no handshake yet"
-                                      : known.handshakeAnswer.empty()
-                                          ? "handshake delivered, no answer"
-                                          : "handshake answered \"" + known.handshakeAnswer + "\"";
         lines.push_back("bot " + std::to_string(handle) +
-                        (handle == session.current ? " (current)" : "") + ": " + handshake + "; " +
-                        countText(known.arena->players().size(), "player") + ", " +
+                        (handle == session.current ? " (current)" : "") + ": " +
+                        (!known.handshakeDelivered ? "no handshake yet"
+                         : known.handshakeAnswer.empty()
+                             ? "handshake delivered, no answer"
+                             : "handshake answered \"" + known.handshakeAnswer + "\"") +
+                        "; " + countText(known.arena->players().size(), "player") + ", " +
                         countText(known.flags.size(), "flag"));
         for (const auto& record : known.arena->players()) {
-            std::string line = "  player " + record->name() + ": " + placeText(*record) +
-                               ", ident " + std::to_string(record->ident()) + ", access " +
-                               std::to_string(record->access());
             std::vector<std::string> carried;
             for (const NamedFlag& held : known.flags) {
-                if (held.carrier == record->name()) {
-                    carried.push_back(held.name);
-                }
+                carried.insert(carried.end(), held.carrier == record->name(), held.name);
             }
-            if (!carried.empty()) {
-                line += ", carries " + listText(carried);
-            } else if (record->flagCount() != 0) {
-                line += ", carries " + std::to_string(record->flagCount()) + " flag(s)";
-            }
-            lines.push_back(line);
+            const std::string count = std::to_string(record->flagCount());
+            lines.push_back("  player " + record->name() + ": " + placeText(*record) + ", ident " +
+                            std::to_string(record->ident()) + ", access " +
+                            std::to_string(record->access()) +
+                            (!carried.empty()           ? ", carries " + listText(carried)
+                             : record->flagCount() != 0 ? ", carries " + count + " flag(s)"
+                                                        : ""));
         }
         for (const NamedFlag& held : known.flags) {
             const hostsim::PlayerRecord* carrier =

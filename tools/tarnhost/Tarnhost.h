@@ -36,18 +36,13 @@ std::string listText(const std::vector<std::string>& texts);
 // The text after `mark` ('>' or '#') and one blank, when that is the line's first non-blank.
 bool markedLine(const std::string& line, char mark, std::string& text);
 
-// What one scenario line did.
+// What one scenario line did: whether it acted (changed an arena or delivered an event, so its
+// silence counts), delivered an event or ends the session; the line in words; what the plug-in
+// sent and the server did, as expected lines state it (`output`) and as told to a reader.
 struct LineResult {
-    // It changed an arena or delivered an event, so its silence counts (not `state`, `help`).
-    bool acted = false;
-    bool delivered = false;
-    bool quits = false;
-    // The line in words ("Ace (team 3) grabs flag south, owned by team 2").
+    bool acted = false, delivered = false, quits = false;
     std::string action;
-    // What the plug-in sent and the server did, in the form expected lines state it.
-    std::vector<std::string> output;
-    // The same told for a reader, with the events the server's moves delivered.
-    std::vector<std::string> story;
+    std::vector<std::string> output, story;
 };
 
 // A flag known by name; a carried flag is off the host's flag list and names its carrier.
@@ -57,12 +52,12 @@ struct NamedFlag {
     std::string carrier;
 };
 
-// One bot as the host knows it, with its players by name and ident.
+// One bot as the host knows it, with its players by name and ident; every ident below
+// `lowestFreeIdent` is held, so the search for a free one starts there.
 struct Bot {
     hostsim::Arena* arena = nullptr;
     std::unordered_map<std::string, hostsim::PlayerRecord*> players;
     std::unordered_map<std::uint32_t, hostsim::PlayerRecord*> idents;
-    // Every ident below this one is held: the search for a free one starts here.
     std::uint32_t lowestFreeIdent = 0;
     std::vector<NamedFlag> flags;
     bool handshakeDelivered = false;
@@ -81,8 +76,7 @@ struct Session {
     hostsim::Word callback;
     std::map<std::uint32_t, Bot> bots;
     std::uint32_t current = 1;
-    // "*setfreq" moves the player and "*arena" lines are shown to the arena.
-    bool effects = false;
+    bool effects = false; // "*setfreq" moves the player, "*arena" lines are shown to the arena
     std::deque<hostsim::SentEvent> pendingMoves;
     LineResult* collecting = nullptr;
 };
@@ -104,8 +98,11 @@ void setIdent(Session& session, hostsim::PlayerRecord& record, std::uint16_t ide
 std::vector<std::string> releaseFlags(Session& session, const hostsim::PlayerRecord& carrier);
 // Takes a player out of the current bot's arena, its flags released; false when it had none.
 bool removePlayer(Session& session, hostsim::PlayerRecord& record);
-// Delivers an event, collects every line sent into `result`, then makes the moves asked for.
-void deliver(Session& session, const hostsim::HostEvent& event, LineResult& result);
+// Delivers an event to the current bot, collects every line sent into `result`, then makes
+// the moves asked for.
+void deliver(Session& session, LineResult& result, std::uint32_t code, hostsim::Word p1 = 0,
+             hostsim::Word p2 = 0, hostsim::Word p3 = 0, hostsim::Word p4 = 0, hostsim::Word p5 = 0,
+             hostsim::Word p6 = 0);
 // Every bot's arena as the host sees it: a header per bot, a line per player and per flag.
 std::vector<std::string> describeState(Session& session);
 // "team 3", or "nobody" for a flag nobody owns; "team 3, ship 1" or "team 3, spectating".
@@ -118,10 +115,10 @@ enum class PlayStyle {
     Transcript, // comments as narration, each line in words, differences marked in place
 };
 
+// A play passed, or was refused naming a line (one that cannot be carried out, or an expected
+// line that follows none); how many expected lines the file states and how many were compared.
 struct PlayReport {
-    bool passed = false;
-    // Refused, naming the line: it cannot be carried out, or an expected line follows none.
-    bool refused = false;
+    bool passed = false, refused = false;
     std::size_t expectedLines = 0, comparedLines = 0;
 };
 
@@ -132,14 +129,12 @@ struct PlayReport {
 PlayReport playScenario(Session& session, const std::string& name, std::istream& in,
                         PlayStyle style, std::ostream& out, std::ostream& errors);
 
+// On a terminal: a prompt, and line editing with history where built in. The handshake is
+// delivered to each bot the first time a line selects it, if automatic. What was typed is
+// saved with what it printed as expected lines, unless the record path is empty.
 struct InteractiveOptions {
-    // A prompt naming the current bot, and line editing with history where built in.
-    bool terminal = false;
-    // The handshake delivered to each bot the first time a line selects it.
-    bool automaticInit = true;
-    std::string modulePath;
-    // Where to save what was typed, with what it printed as expected lines; empty for nowhere.
-    std::string recordPath;
+    bool terminal = false, automaticInit = true;
+    std::string modulePath, recordPath;
 };
 
 // Answers each line read until `quit`, `exit` or the end; a line that cannot be carried out

@@ -10,22 +10,18 @@ bool isControl(unsigned char byte) {
     return byte < 0x20 || byte == 0x7F;
 }
 
-// The length of the valid UTF-8 sequence of two to four bytes at `at`; 0 for anything else
-// (a stray continuation byte, an overlong form, a surrogate, a code above U+10FFFF).
+// The length of the UTF-8 sequence of two to four bytes at `at`; 0 when the bytes there are not
+// one (a stray continuation byte, an overlong form, a lead byte beyond U+10FFFF, a cut sequence).
 std::size_t utf8Length(const std::string& text, std::size_t at) {
-    const auto byte = [&](std::size_t next) {
-        return at + next < text.size() ? static_cast<unsigned char>(text[at + next]) : 0u;
-    };
-    const unsigned lead = byte(0), second = byte(1);
+    const auto lead = static_cast<unsigned char>(text[at]);
     const std::size_t length = lead > 0xF4 ? 0 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2;
     for (std::size_t next = 1; next < length; ++next) {
-        if ((byte(next) & 0xC0u) != 0x80u) {
+        if (at + next >= text.size() ||
+            (static_cast<unsigned char>(text[at + next]) & 0xC0) != 0x80) {
             return 0;
         }
     }
-    const bool outside = (lead == 0xE0 && second < 0xA0) || (lead == 0xED && second >= 0xA0) ||
-                         (lead == 0xF0 && second < 0x90) || (lead == 0xF4 && second >= 0x90);
-    return length < 2 || outside ? 0 : length;
+    return length < 2 ? 0 : length;
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 // transcript all read the table, so a new verb is one row and one action.
 #include "Tarnhost.h"
 
+#include <algorithm>
 #include <cctype>
 #include <map>
 
@@ -10,13 +11,13 @@ namespace tarnhost {
 
 namespace {
 
-using hostsim::PlayerRecord;
-using hostsim::Word;
+using namespace hostsim;
 using Fills = std::vector<std::string>;
 
 constexpr std::uint32_t NoEvent = 0xFFFFFFFF;
 
-enum class Group { Setup, Event, Looking };
+// Where help lists a verb.
+enum Group { Setup, Event, Looking };
 
 struct Verb;
 
@@ -55,20 +56,20 @@ struct EventName {
     const char* reads;
 };
 constexpr EventName Events[] = {
-    {hostsim::CodeInit, "init", "-HHH"},
-    {hostsim::CodeTerm, "term", ""},
-    {hostsim::CodeTick, "tick", ""},
-    {hostsim::CodeArenaEnter, "arena-enter", ""},
-    {hostsim::CodeArenaLeave, "arena-leave", ""},
-    {hostsim::CodePlayerEntering, "arrive", "P"},
-    {hostsim::CodePlayerChange, "change", "P"},
-    {hostsim::CodePlayerLeaving, "depart", "P"},
-    {hostsim::CodeCommand, "command", "PC"},
-    {hostsim::CodeHelp, "ask", "PC"},
-    {hostsim::CodeFlagGrab, "flag-grab", "-F"},
-    {hostsim::CodeFlagDrop, "flag-drop", ""},
-    {hostsim::CodeFlagGameOver, "game-over", ""},
-    {hostsim::CodeFlagReset, "flag-reset", ""},
+    {CodeInit, "init", "-HHH"},
+    {CodeTerm, "term", ""},
+    {CodeTick, "tick", ""},
+    {CodeArenaEnter, "arena-enter", ""},
+    {CodeArenaLeave, "arena-leave", ""},
+    {CodePlayerEntering, "arrive", "P"},
+    {CodePlayerChange, "change", "P"},
+    {CodePlayerLeaving, "depart", "P"},
+    {CodeCommand, "command", "PC"},
+    {CodeHelp, "ask", "PC"},
+    {CodeFlagGrab, "flag-grab", "-F"},
+    {CodeFlagDrop, "flag-drop", ""},
+    {CodeFlagGameOver, "game-over", ""},
+    {CodeFlagReset, "flag-reset", ""},
 };
 
 // The entry of `code`; null for a code the plug-in does not know.
@@ -120,7 +121,7 @@ void writeFields(const FieldValues& values, PlayerRecord& record) {
 
 // A flag's team: a number from 0 to 65535, or "none" for a flag nobody owns.
 std::uint16_t flagTeam(const std::string& word) {
-    return word == "none" ? hostsim::NobodysTeam
+    return word == "none" ? NobodysTeam
                           : static_cast<std::uint16_t>(parseNumber(word, 0, 65535, "flag team"));
 }
 
@@ -128,8 +129,7 @@ std::uint16_t flagTeam(const std::string& word) {
 void deliverAbout(Session& session, const Arguments& arguments, const PlayerRecord& record,
                   LineResult& result) {
     if (arguments.verb.code != NoEvent) {
-        deliver(session, hostsim::makeEvent(session.current, arguments.verb.code, record.address()),
-                result);
+        deliver(session, result, arguments.verb.code, record.address());
     }
 }
 
@@ -148,24 +148,6 @@ Fills addPlayerLine(Session& session, const Arguments& arguments, LineResult& re
                 (record.access() == 0 ? "" : ", access " + std::to_string(record.access()))};
 }
 
-// `set`: changes the fields named, telling the plug-in nothing.
-Fills setPlayer(Session& session, const Arguments& arguments, LineResult&) {
-    PlayerRecord& record = player(session, arguments[0]);
-    const FieldValues values = readFields(arguments);
-    std::vector<std::string> said;
-    for (const auto& [field, value] : values) {
-        if (field->write == nullptr) {
-            setIdent(session, record, static_cast<std::uint16_t>(value));
-        }
-        said.push_back(field->key + (" " + std::to_string(value)));
-    }
-    if (said.empty()) {
-        throw ScenarioError("set names no field to change");
-    }
-    writeFields(values, record);
-    return {arguments[0], listText(said)};
-}
-
 // `remove`, `depart`: the player leaves; the flags it carried lie on the field.
 Fills removePlayerLine(Session& session, const Arguments& arguments, LineResult& result) {
     PlayerRecord& record = player(session, arguments[0]);
@@ -175,189 +157,23 @@ Fills removePlayerLine(Session& session, const Arguments& arguments, LineResult&
                               : ""};
 }
 
-// "ship 1", or "spectating".
-std::string shipText(std::uint8_t ship) {
-    return ship == hostsim::SpectatorShip ? "spectating" : "ship " + std::to_string(ship);
-}
-
-// `change`: a new team or ship, reported with the previous ones.
-Fills changePlayer(Session& session, const Arguments& arguments, LineResult& result) {
-    PlayerRecord& record = player(session, arguments[0]);
-    const FieldValues values = readFields(arguments);
-    if (values.empty()) {
-        throw ScenarioError("usage: change NAME [team N] [ship N]");
-    }
-    const std::uint16_t team = record.team();
-    const std::uint8_t ship = record.ship();
-    writeFields(values, record);
-    std::vector<std::string> now, before;
-    if (record.team() != team) {
-        now.push_back("team " + std::to_string(record.team()));
-        before.push_back("team " + std::to_string(team));
-    }
-    if (record.ship() != ship) {
-        now.push_back(shipText(record.ship()));
-        before.push_back(shipText(ship));
-    }
-    deliver(session,
-            hostsim::makeEvent(session.current, hostsim::CodePlayerChange, record.address(), team,
-                               ship),
-            result);
-    return {arguments[0], now.empty()
-                              ? "is reported changed but stays on " + placeText(record)
-                              : "changes to " + listText(now) + " (was " + listText(before) + ")"};
-}
-
-// `flag`: a new flag on the field.
-Fills addFlag(Session& session, const Arguments& arguments, LineResult&) {
-    for (const NamedFlag& known : bot(session).flags) {
-        if (known.name == arguments[0]) {
-            throw ScenarioError("flag " + quoted(arguments[0]) + " already exists on bot " +
-                                std::to_string(session.current));
-        }
-    }
-    const std::uint16_t team =
-        arguments.has("team") ? flagTeam(arguments.fields.at("team")) : hostsim::NobodysTeam;
-    bot(session).flags.push_back({arguments[0], &bot(session).arena->addFlag(team), ""});
-    return {arguments[0], flagOwnerText(team)};
-}
-
-// `set-flag`: another owner, telling the plug-in nothing.
-Fills setFlag(Session& session, const Arguments& arguments, LineResult&) {
-    NamedFlag& named = flag(session, arguments[0]);
-    if (!arguments.has("team")) {
-        throw ScenarioError("usage: set-flag FLAG [team N]");
-    }
-    named.record->setTeam(flagTeam(arguments.fields.at("team")));
-    return {named.name, flagOwnerText(named.record->team())};
-}
-
-// `remove-flag`: the flag is gone, from its carrier too.
-Fills removeFlag(Session& session, const Arguments& arguments, LineResult&) {
-    NamedFlag& named = flag(session, arguments[0]);
-    Bot& current = bot(session);
-    if (!named.carrier.empty()) {
-        PlayerRecord& carrier = *current.players.at(named.carrier);
-        carrier.setFlagCount(
-            static_cast<std::uint16_t>(carrier.flagCount() - (carrier.flagCount() != 0 ? 1 : 0)));
-    }
-    current.arena->removeFlag(*named.record);
-    current.flags.erase(current.flags.begin() + (&named - current.flags.data()));
-    return {arguments[0]};
-}
-
-// `effects on|off`.
-Fills switchEffects(Session& session, const Arguments& arguments, LineResult&) {
-    if (arguments[0] != "on" && arguments[0] != "off") {
-        throw ScenarioError("usage: effects on|off");
-    }
-    session.effects = arguments[0] == "on";
-    return {session.effects ? "on: the server carries out \"*setfreq\" and shows \"*arena\" lines"
-                            : "off: lines are only recorded"};
-}
-
-// `bot HANDLE`.
-Fills selectBot(Session& session, const Arguments& arguments, LineResult&) {
-    session.current =
-        static_cast<std::uint32_t>(parseNumber(arguments[0], 0, UINT32_MAX, "handle"));
-    bot(session);
-    return {std::to_string(session.current)};
-}
-
-// `init`: the handshake, with this host's callback and list heads unless told otherwise.
-Fills initialise(Session& session, const Arguments& arguments, LineResult& result) {
-    const std::string version = arguments.values.empty() ? "6.5" : arguments[0];
-    const std::size_t dot = version.find('.');
-    if (dot == std::string::npos) {
-        throw ScenarioError("bad version " + quoted(version) + " (MAJOR.MINOR expected)");
-    }
-    const auto major =
-        static_cast<std::uint32_t>(parseNumber(version.substr(0, dot), 0, 65535, "major version"));
-    const auto minor =
-        static_cast<std::uint32_t>(parseNumber(version.substr(dot + 1), 0, 65535, "minor version"));
-    const bool callback = !arguments.has("no-callback"), lists = !arguments.has("no-lists");
-    Bot& current = bot(session);
-    current.handshakeDelivered = true;
-    current.handshakeAnswer.clear();
-    deliver(session,
-            hostsim::makeEvent(session.current, hostsim::CodeInit,
-                               hostsim::versionWord(major, minor), callback ? session.callback : 0,
-                               lists ? current.arena->playerList().headAddress() : 0,
-                               lists ? current.arena->flagList().headAddress() : 0),
-            result);
-    return {std::to_string(major) + "." + std::to_string(minor),
-            std::string(callback ? "" : ", without a callback") +
-                (lists ? "" : ", without its player and flag lists")};
-}
-
 // The events without parameters.
 Fills deliverPlain(Session& session, const Arguments& arguments, LineResult& result) {
-    deliver(session, hostsim::makeEvent(session.current, arguments.verb.code), result);
+    deliver(session, result, arguments.verb.code);
     return {};
-}
-
-// `flag-grab FLAG`: a grab reported, with no carrier, and nothing changed.
-Fills reportGrab(Session& session, const Arguments& arguments, LineResult& result) {
-    const NamedFlag& named = flag(session, arguments[0]);
-    deliver(session,
-            hostsim::makeEvent(session.current, hostsim::CodeFlagGrab, 0, named.record->address()),
-            result);
-    return {named.name};
-}
-
-// `grab NAME FLAG`: the carrier counts one more flag, which leaves the field with its team.
-// A count already at 65535 is refused rather than wrapped to 0.
-Fills grabFlag(Session& session, const Arguments& arguments, LineResult& result) {
-    PlayerRecord& carrier = player(session, arguments[0]);
-    NamedFlag& grabbed = flag(session, arguments[1]);
-    if (!grabbed.carrier.empty()) {
-        throw ScenarioError("flag " + quoted(grabbed.name) + " is carried by " +
-                            shown(grabbed.carrier));
-    }
-    if (carrier.flagCount() == 0xFFFF) {
-        throw ScenarioError(quoted(arguments[0]) +
-                            " carries 65535 flags, as many as a count holds");
-    }
-    const Fills fills{arguments[0], std::to_string(carrier.team()), grabbed.name,
-                      flagOwnerText(grabbed.record->team())};
-    // The host reports the grab while the flag is still on its list; the plug-in leaves it out.
-    carrier.setFlagCount(static_cast<std::uint16_t>(carrier.flagCount() + 1));
-    deliver(session,
-            hostsim::makeEvent(session.current, hostsim::CodeFlagGrab, carrier.address(),
-                               grabbed.record->address()),
-            result);
-    grabbed.record->setTeam(carrier.team());
-    bot(session).arena->setFlagListed(*grabbed.record, false);
-    grabbed.carrier = arguments[0];
-    return fills;
-}
-
-// `drop NAME`: every flag carried lies on the field, owned by the carrier's team.
-Fills dropFlags(Session& session, const Arguments& arguments, LineResult& result) {
-    PlayerRecord& carrier = player(session, arguments[0]);
-    const std::vector<std::string> dropped = releaseFlags(session, carrier);
-    carrier.setFlagCount(0);
-    deliver(session, hostsim::makeEvent(session.current, hostsim::CodeFlagDrop), result);
-    return {arguments[0], dropped.empty()
-                              ? "no flag (the host reports a drop all the same)"
-                              : (dropped.size() == 1 ? "flag " : "flags ") + listText(dropped) +
-                                    ", now owned by team " + std::to_string(carrier.team())};
 }
 
 // `command`, `ask`: a chat command or help request. A word typed as a player types it
 // ("!about") is sent without its '!', as the host parses a player's line.
 Fills askPlugin(Session& session, const Arguments& arguments, LineResult& result) {
     PlayerRecord& asker = player(session, arguments[0]);
-    const bool isCommand = arguments.verb.code == hostsim::CodeCommand;
+    const bool isCommand = arguments.verb.code == CodeCommand;
     const std::string typed = isCommand ? arguments[1] : "help";
     const std::string word = typed.substr(isCommand && typed.rfind('!', 0) == 0 ? 1 : 0);
     const std::size_t restAt = isCommand ? 2 : 1;
     const std::string rest = arguments.values.size() > restAt ? arguments[restAt] : "";
-    const hostsim::CommandRecord command(word, rest);
-    deliver(session,
-            hostsim::makeEvent(session.current, arguments.verb.code, asker.address(),
-                               command.address()),
-            result);
+    const CommandRecord command(word, rest);
+    deliver(session, result, arguments.verb.code, asker.address(), command.address());
     return {arguments[0], std::to_string(asker.access()),
             isCommand      ? word + (rest.empty() ? "" : " " + rest)
             : rest.empty() ? ""
@@ -394,34 +210,6 @@ Word parameter(Session& session, std::uint32_t code, std::size_t index, const st
     return static_cast<Word>(parseNumber(word, 0, static_cast<std::int64_t>(widest), "parameter"));
 }
 
-// `event CODE|NAME [PARAMETER...]`: any event, its parameters checked.
-Fills deliverRaw(Session& session, const Arguments& arguments, LineResult& result) {
-    std::uint32_t code = NoEvent;
-    for (const EventName& event : Events) {
-        code = arguments[0] == event.name ? event.code : code;
-    }
-    if (code == NoEvent) {
-        code = static_cast<std::uint32_t>(
-            parseNumber(arguments[0], 0, UINT32_MAX, "event code or name"));
-    }
-    Word p[6] = {};
-    std::string given;
-    for (std::size_t at = 1; at < arguments.values.size(); ++at) {
-        p[at - 1] = parameter(session, code, at - 1, arguments[at]);
-        given += (at == 1 ? " with " : " ") + arguments[at];
-    }
-    deliver(session, hostsim::makeEvent(session.current, code, p[0], p[1], p[2], p[3], p[4], p[5]),
-            result);
-    const EventName* event = eventNamed(code);
-    return {std::to_string(code), event != nullptr ? event->name : "unknown to the plug-in", given};
-}
-
-// `state`.
-Fills showState(Session& session, const Arguments&, LineResult& result) {
-    result.output = describeState(session);
-    return {};
-}
-
 Fills showHelp(Session& session, const Arguments& arguments, LineResult& result);
 
 // `quit`, `exit`.
@@ -433,62 +221,206 @@ Fills quit(Session&, const Arguments&, LineResult& result) {
 constexpr char PlayerArguments[] = "NAME [team N] [ship N] [ident N] [access N] [flags N]";
 
 const Verb Verbs[] = {
-    {"bot", "HANDLE", "act on this bot from now on (bot 1 at the start)", Group::Setup, NoEvent,
-     "switch to bot {}: its own arena, and its own state in the plug-in", selectBot},
-    {"player", PlayerArguments, "put a player in the arena (ship 8 spectates)", Group::Setup,
-     NoEvent, "{} is in the arena on {} (set up quietly)", addPlayerLine},
-    {"set", PlayerArguments, "change fields of a player's record", Group::Setup, NoEvent,
-     "{}'s record now says {} (changed quietly)", setPlayer},
-    {"remove", "NAME", "take a player off the list", Group::Setup, NoEvent,
+    {"bot", "HANDLE", "act on this bot from now on (bot 1 at the start)", Setup, NoEvent,
+     "switch to bot {}: its own arena, and its own state in the plug-in",
+     [](Session& session, const Arguments& arguments, LineResult&) -> Fills {
+         session.current =
+             static_cast<std::uint32_t>(parseNumber(arguments[0], 0, UINT32_MAX, "handle"));
+         bot(session);
+         return {std::to_string(session.current)};
+     }},
+    {"player", PlayerArguments, "put a player in the arena (ship 8 spectates)", Setup, NoEvent,
+     "{} is in the arena on {} (set up quietly)", addPlayerLine},
+    {"set", PlayerArguments, "change fields of a player's record", Setup, NoEvent,
+     "{}'s record now says {} (changed quietly)",
+     [](Session& session, const Arguments& arguments, LineResult&) -> Fills {
+         PlayerRecord& record = player(session, arguments[0]);
+         const FieldValues values = readFields(arguments);
+         std::vector<std::string> said;
+         for (const auto& [field, value] : values) {
+             if (field->write == nullptr) {
+                 setIdent(session, record, static_cast<std::uint16_t>(value));
+             }
+             said.push_back(field->key + (" " + std::to_string(value)));
+         }
+         if (said.empty()) {
+             throw ScenarioError("set names no field to change");
+         }
+         writeFields(values, record);
+         return {arguments[0], listText(said)};
+     }},
+    {"remove", "NAME", "take a player off the list", Setup, NoEvent,
      "{} is taken off the host's player list (quietly){}", removePlayerLine},
-    {"flag", "NAME [team N]", "put a flag on the field (team N or none)", Group::Setup, NoEvent,
-     "flag {} lies on the field, owned by {}", addFlag},
-    {"set-flag", "FLAG [team N]", "change a flag's owner (team N or none)", Group::Setup, NoEvent,
-     "flag {} now belongs to {} (changed quietly)", setFlag},
-    {"remove-flag", "FLAG", "take a flag out of the game", Group::Setup, NoEvent,
-     "flag {} is taken out of the game (quietly)", removeFlag},
-    {"effects", "on|off", "the server carries out \"*setfreq N\" and shows \"*arena\" lines",
-     Group::Setup, NoEvent, "game-server effects {}", switchEffects},
+    {"flag", "NAME [team N]", "put a flag on the field (team N or none)", Setup, NoEvent,
+     "flag {} lies on the field, owned by {}",
+     [](Session& session, const Arguments& arguments, LineResult&) -> Fills {
+         for (const NamedFlag& known : bot(session).flags) {
+             if (known.name == arguments[0]) {
+                 throw ScenarioError("flag " + quoted(arguments[0]) + " already exists on bot " +
+                                     std::to_string(session.current));
+             }
+         }
+         const std::uint16_t team =
+             arguments.has("team") ? flagTeam(arguments.fields.at("team")) : NobodysTeam;
+         bot(session).flags.push_back({arguments[0], &bot(session).arena->addFlag(team), ""});
+         return {arguments[0], flagOwnerText(team)};
+     }},
+    {"set-flag", "FLAG [team N]", "change a flag's owner (team N or none)", Setup, NoEvent,
+     "flag {} now belongs to {} (changed quietly)",
+     [](Session& session, const Arguments& arguments, LineResult&) -> Fills {
+         NamedFlag& named = flag(session, arguments[0]);
+         if (!arguments.has("team")) {
+             throw ScenarioError("usage: set-flag FLAG [team N]");
+         }
+         named.record->setTeam(flagTeam(arguments.fields.at("team")));
+         return {named.name, flagOwnerText(named.record->team())};
+     }},
+    {"remove-flag", "FLAG", "take a flag out of the game", Setup, NoEvent,
+     "flag {} is taken out of the game (quietly)",
+     [](Session& session, const Arguments& arguments, LineResult&) -> Fills {
+         NamedFlag& named = flag(session, arguments[0]);
+         Bot& current = bot(session);
+         if (!named.carrier.empty()) {
+             PlayerRecord& carrier = *current.players.at(named.carrier);
+             carrier.setFlagCount(static_cast<std::uint16_t>(carrier.flagCount() -
+                                                             (carrier.flagCount() != 0 ? 1 : 0)));
+         }
+         current.arena->removeFlag(*named.record);
+         current.flags.erase(current.flags.begin() + (&named - current.flags.data()));
+         return {arguments[0]};
+     }},
+    {"effects", "on|off", "the server carries out \"*setfreq N\" and shows \"*arena\" lines", Setup,
+     NoEvent, "game-server effects {}",
+     [](Session& session, const Arguments& arguments, LineResult&) -> Fills {
+         if (arguments[0] != "on" && arguments[0] != "off") {
+             throw ScenarioError("usage: effects on|off");
+         }
+         session.effects = arguments[0] == "on";
+         return {session.effects
+                     ? "on: the server carries out \"*setfreq\" and shows \"*arena\" lines"
+                     : "off: lines are only recorded"};
+     }},
     {"init", "[MAJOR.MINOR] [no-callback] [no-lists]", "the handshake (version 6.5 by default)",
-     Group::Event, hostsim::CodeInit,
-     "the bot connects: the host offers the handshake as version {}{}", initialise},
-    {"term", "", "the host disconnects the bot", Group::Event, hostsim::CodeTerm,
+     Event, CodeInit, "the bot connects: the host offers the handshake as version {}{}",
+     [](Session& session, const Arguments& arguments, LineResult& result) -> Fills {
+         const std::string version = arguments.values.empty() ? "6.5" : arguments[0];
+         const std::size_t dot = std::min(version.find('.'), version.size());
+         const auto major = static_cast<std::uint32_t>(
+             parseNumber(version.substr(0, dot), 0, 65535, "major version"));
+         const auto minor = static_cast<std::uint32_t>(parseNumber(
+             version.substr(std::min(dot + 1, version.size())), 0, 65535, "minor version"));
+         const bool callback = !arguments.has("no-callback"), lists = !arguments.has("no-lists");
+         Bot& current = bot(session);
+         current.handshakeDelivered = true;
+         current.handshakeAnswer.clear();
+         deliver(session, result, CodeInit, versionWord(major, minor),
+                 callback ? session.callback : 0,
+                 lists ? current.arena->playerList().headAddress() : 0,
+                 lists ? current.arena->flagList().headAddress() : 0);
+         return {std::to_string(major) + "." + std::to_string(minor),
+                 std::string(callback ? "" : ", without a callback") +
+                     (lists ? "" : ", without its player and flag lists")};
+     }},
+    {"term", "", "the host disconnects the bot", Event, CodeTerm,
      "the host disconnects the bot from the plug-in (term)", deliverPlain},
-    {"tick", "", "a clock tick", Group::Event, hostsim::CodeTick, "a clock tick", deliverPlain},
-    {"arena-enter", "", "the bot enters the arena", Group::Event, hostsim::CodeArenaEnter,
+    {"tick", "", "a clock tick", Event, CodeTick, "a clock tick", deliverPlain},
+    {"arena-enter", "", "the bot enters the arena", Event, CodeArenaEnter,
      "the bot enters the arena", deliverPlain},
-    {"arena-leave", "", "the bot leaves the arena", Group::Event, hostsim::CodeArenaLeave,
+    {"arena-leave", "", "the bot leaves the arena", Event, CodeArenaLeave,
      "the bot leaves the arena", deliverPlain},
-    {"arrive", PlayerArguments, "a player enters the arena", Group::Event,
-     hostsim::CodePlayerEntering, "{} arrives in the arena on {}", addPlayerLine},
-    {"depart", "NAME", "a player leaves the arena", Group::Event, hostsim::CodePlayerLeaving,
+    {"arrive", PlayerArguments, "a player enters the arena", Event, CodePlayerEntering,
+     "{} arrives in the arena on {}", addPlayerLine},
+    {"depart", "NAME", "a player leaves the arena", Event, CodePlayerLeaving,
      "{} leaves the arena{}", removePlayerLine},
-    {"change", "NAME [team N] [ship N]", "a player changes team or ship", Group::Event,
-     hostsim::CodePlayerChange, "{} {}", changePlayer},
-    {"grab", "NAME FLAG", "a player picks a flag off the field", Group::Event,
-     hostsim::CodeFlagGrab, "{} (team {}) grabs flag {}, owned by {}", grabFlag},
-    {"drop", "NAME", "a player drops every flag carried", Group::Event, hostsim::CodeFlagDrop,
-     "{} drops {}", dropFlags},
-    {"flag-grab", "FLAG", "a grab of FLAG reported, nothing else changes", Group::Event,
-     hostsim::CodeFlagGrab, "the host reports a grab of flag {}, and nothing changes", reportGrab},
-    {"flag-drop", "", "a drop reported, nothing else changes", Group::Event, hostsim::CodeFlagDrop,
-     "the host reports a flag drop, and nothing else changes", deliverPlain},
-    {"game-over", "", "the flag game is over", Group::Event, hostsim::CodeFlagGameOver,
-     "the flag game is over", deliverPlain},
-    {"flag-reset", "", "the flags are reset", Group::Event, hostsim::CodeFlagReset,
-     "the flags are reset", deliverPlain},
-    {"command", "NAME WORD [REST]", "a chat command as typed: command Ace !about", Group::Event,
-     hostsim::CodeCommand, "{} (access {}) types the command !{}", askPlugin},
-    {"ask", "NAME [TOPIC]", "a help request, with a topic or without", Group::Event,
-     hostsim::CodeHelp, "{} (access {}) asks for help{}", askPlugin},
-    {"event", "CODE [PARAMETER...]", "any event by code or name, up to six parameters",
-     Group::Event, NoEvent, "the host sends event {} ({}){}", deliverRaw},
-    {"state", "", "every bot's arena as the host sees it", Group::Looking, NoEvent,
-     "the arenas, as the host sees them:", showState},
-    {"help", "[VERB]", "the verbs, one verb, or the event codes (help events)", Group::Looking,
-     NoEvent, "", showHelp},
-    {"quit", "", "end the session", Group::Looking, NoEvent, "", quit},
-    {"exit", "", "end the session", Group::Looking, NoEvent, "", quit},
+    {"change", "NAME [team N] [ship N]", "a player changes team or ship", Event, CodePlayerChange,
+     "{} changes from {} to {}",
+     [](Session& session, const Arguments& arguments, LineResult& result) -> Fills {
+         PlayerRecord& record = player(session, arguments[0]);
+         const FieldValues values = readFields(arguments);
+         if (values.empty()) {
+             throw ScenarioError("usage: change NAME [team N] [ship N]");
+         }
+         const std::string before = placeText(record);
+         const std::uint16_t team = record.team();
+         const std::uint8_t ship = record.ship();
+         writeFields(values, record);
+         deliver(session, result, CodePlayerChange, record.address(), team, ship);
+         return {arguments[0], before, placeText(record)};
+     }},
+    {"grab", "NAME FLAG", "a player picks a flag off the field", Event, CodeFlagGrab,
+     "{} (team {}) grabs flag {}, owned by {}",
+     [](Session& session, const Arguments& arguments, LineResult& result) -> Fills {
+         PlayerRecord& carrier = player(session, arguments[0]);
+         NamedFlag& grabbed = flag(session, arguments[1]);
+         if (!grabbed.carrier.empty()) {
+             throw ScenarioError("flag " + quoted(grabbed.name) + " is carried by " +
+                                 shown(grabbed.carrier));
+         }
+         if (carrier.flagCount() == 0xFFFF) { // refused rather than wrapped to 0
+             throw ScenarioError(quoted(arguments[0]) +
+                                 " carries 65535 flags, as many as a count holds");
+         }
+         const Fills fills{arguments[0], std::to_string(carrier.team()), grabbed.name,
+                           flagOwnerText(grabbed.record->team())};
+         // The host reports the grab while the flag is still listed; the plug-in leaves it out.
+         carrier.setFlagCount(static_cast<std::uint16_t>(carrier.flagCount() + 1));
+         deliver(session, result, CodeFlagGrab, carrier.address(), grabbed.record->address());
+         grabbed.record->setTeam(carrier.team());
+         bot(session).arena->setFlagListed(*grabbed.record, false);
+         grabbed.carrier = arguments[0];
+         return fills;
+     }},
+    {"drop", "NAME", "a player drops every flag carried", Event, CodeFlagDrop, "{} drops {}",
+     [](Session& session, const Arguments& arguments, LineResult& result) -> Fills {
+         PlayerRecord& carrier = player(session, arguments[0]);
+         const std::vector<std::string> dropped = releaseFlags(session, carrier);
+         carrier.setFlagCount(0);
+         deliver(session, result, CodeFlagDrop);
+         return {arguments[0], dropped.empty() ? "no flag (the host reports a drop all the same)"
+                                               : (dropped.size() == 1 ? "flag " : "flags ") +
+                                                     listText(dropped) + ", now owned by team " +
+                                                     std::to_string(carrier.team())};
+     }},
+    {"game-over", "", "the flag game is over", Event, CodeFlagGameOver, "the flag game is over",
+     deliverPlain},
+    {"flag-reset", "", "the flags are reset", Event, CodeFlagReset, "the flags are reset",
+     deliverPlain},
+    {"command", "NAME WORD [REST]", "a chat command as typed: command Ace !about", Event,
+     CodeCommand, "{} (access {}) types the command !{}", askPlugin},
+    {"ask", "NAME [TOPIC]", "a help request, with a topic or without", Event, CodeHelp,
+     "{} (access {}) asks for help{}", askPlugin},
+    {"event", "CODE [PARAMETER...]", "any event by code or name, up to six parameters", Event,
+     NoEvent, "the host sends event {} ({}){}",
+     [](Session& session, const Arguments& arguments, LineResult& result) -> Fills {
+         std::uint32_t code = NoEvent;
+         for (const EventName& event : Events) {
+             code = arguments[0] == event.name ? event.code : code;
+         }
+         if (code == NoEvent) {
+             code = static_cast<std::uint32_t>(
+                 parseNumber(arguments[0], 0, UINT32_MAX, "event code or name"));
+         }
+         Word p[6] = {};
+         std::string given;
+         for (std::size_t at = 1; at < arguments.values.size(); ++at) {
+             p[at - 1] = parameter(session, code, at - 1, arguments[at]);
+             given += (at == 1 ? " with " : " ") + arguments[at];
+         }
+         deliver(session, result, code, p[0], p[1], p[2], p[3], p[4], p[5]);
+         const EventName* event = eventNamed(code);
+         return {std::to_string(code), event != nullptr ? event->name : "unknown to the plug-in",
+                 given};
+     }},
+    {"state", "", "every bot's arena as the host sees it", Looking, NoEvent,
+     "the arenas, as the host sees them:",
+     [](Session& session, const Arguments&, LineResult& result) -> Fills {
+         result.output = describeState(session);
+         return {};
+     }},
+    {"help", "[VERB]", "the verbs, one verb, or the event codes (help events)", Looking, NoEvent,
+     "", showHelp},
+    {"quit", "", "end the session", Looking, NoEvent, "", quit},
+    {"exit", "", "end the session", Looking, NoEvent, "", quit},
 };
 
 // The words of a line read against `verb`'s arguments; throws naming the usage when they do
@@ -582,29 +514,25 @@ Fills showHelp(Session&, const Arguments& arguments, LineResult& result) {
     const std::string topic = arguments.values.empty() ? "" : arguments[0];
     const Verb* verb = verbNamed(topic);
     if (topic == "events") {
-        lines.push_back("Event codes, for 'event CODE [PARAMETER...]' (the name may stand for "
-                        "the code):");
+        lines.push_back("Event codes and names for 'event', and the parameters read as records:");
         for (const EventName& event : Events) {
             std::string line = "  " + std::to_string(event.code) + " " + event.name;
             for (std::size_t index = 0; event.reads[index] != '\0'; ++index) {
                 const char kind = event.reads[index];
-                line +=
-                    kind == '-'
-                        ? ""
-                        : "  p" + std::to_string(index + 1) +
-                              (kind == 'P'   ? " @NAME"
-                               : kind == 'F' ? " %FLAG"
-                                             : " null (or use '" + std::string(event.name) + "')");
+                line += kind == '-' ? ""
+                                    : " p" + std::to_string(index + 1) +
+                                          (kind == 'P'   ? " @NAME"
+                                           : kind == 'F' ? " %FLAG"
+                                                         : " null");
             }
             lines.push_back(line);
         }
-        lines.push_back("Other codes reach the plug-in too; other parameters take any number.");
     } else if (verb != nullptr) {
         addVerbLines(*verb, lines);
     } else if (topic.empty()) {
         const char* headings[] = {"Arena setup, the plug-in is not told:",
                                   "Events delivered to the plug-in:", "Looking:"};
-        for (const Group group : {Group::Setup, Group::Event, Group::Looking}) {
+        for (const Group group : {Setup, Event, Looking}) {
             lines.push_back(headings[static_cast<int>(group)]);
             for (const Verb& each : Verbs) {
                 if (each.group == group) {
@@ -631,9 +559,14 @@ LineResult perform(Session& session, const std::string& line) {
     if (verb != nullptr) {
         result.action =
             fillIn(verb->story, verb->act(session, readArguments(*verb, words), result));
-        result.acted = verb->group != Group::Looking;
+        result.acted = verb->group != Looking;
         result.story = result.acted ? result.story : result.output;
-        const bool marked = result.acted && session.bots.size() > 1 && verb->act != selectBot;
+        for (std::vector<std::string>* lines : {&result.output, &result.story}) {
+            std::transform(lines->begin(), lines->end(), lines->begin(), shown); // no raw bytes
+        }
+        result.action = shown(result.action);
+        const bool marked =
+            result.acted && session.bots.size() > 1 && std::string(verb->name) != "bot";
         result.action.insert(0, marked ? "[bot " + std::to_string(session.current) + "] " : "");
     }
     return result;

@@ -8,25 +8,24 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <map>
+#include <set>
 
 #if defined(_WIN32)
 #include <io.h>
 #include <windows.h>
+#define isatty _isatty
+#define STDIN_FILENO _fileno(stdin)
+constexpr bool OnWindows = true;
 #else
 #include <unistd.h>
+constexpr bool OnWindows = false;
 #endif
 
 namespace {
 
 namespace fs = std::filesystem;
-
-#if defined(_WIN32)
-constexpr bool OnWindows = true;
-constexpr char ModuleFileName[] = "tarnwick.dll";
-#else
-constexpr bool OnWindows = false;
-constexpr char ModuleFileName[] = "tarnwick.so";
-#endif
+using tarnhost::shown;
 
 constexpr char Help[] =
     "usage: tarnhost [OPTIONS]                     type scenario lines, each answered at once\n"
@@ -36,13 +35,11 @@ constexpr char Help[] =
     "A FILE may be a directory (its .scn files, walked in name order) or - (standard input).\n"
     "Without a FILE, tarnhost is interactive on a terminal; otherwise it plays its standard\n"
     "input as it plays a file. 'help' inside lists the lines of a scenario.\n"
-    "Options:\n"
     "  --module PATH   the plug-in to load (default: the module beside tarnhost)\n"
     "  --effects       game-server effects from the first line (the interactive default)\n"
     "  --no-effects    no game-server effects until 'effects on' (the default for files)\n"
     "  --no-init       interactive: deliver no handshake for you\n"
-    "  --record FILE   interactive: save what is typed, with what it printed as expected\n"
-    "                  lines, as a scenario that --check passes\n"
+    "  --record FILE   interactive: save what is typed, with what it printed, as a scenario\n"
     "  -i              interactive even when standard input is not a terminal\n"
     "  -h, --help      this help;  --version  the version\n"
     "Exit status: 0 everything printed what the files expect, 1 some line differs or cannot\n"
@@ -53,12 +50,12 @@ struct UsageError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
+// The options given, with the values of --module and --record, and the files named.
 struct Options {
-    std::string modulePath;
-    bool check = false, transcript = false, effects = false, noEffects = false;
-    bool noInit = false, interactive = false;
-    std::string recordPath;
+    std::set<std::string> given;
+    std::map<std::string, std::string> values;
     std::vector<std::string> files;
+    bool has(const char* option) const { return given.count(option) != 0; }
 };
 
 // The module beside the real executable, symbolic links resolved, however it was started.
@@ -67,20 +64,12 @@ std::string defaultModulePath() {
 #if defined(_WIN32)
     char path[MAX_PATH];
     const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    program = length > 0 && length < MAX_PATH ? fs::path(std::string(path, length)) : fs::path();
+    program = std::string(path, length < MAX_PATH ? length : 0);
 #else
     std::error_code error;
     program = fs::canonical("/proc/self/exe", error);
 #endif
-    return (program.parent_path() / ModuleFileName).string();
-}
-
-bool inputIsTerminal() {
-#if defined(_WIN32)
-    return _isatty(_fileno(stdin)) != 0;
-#else
-    return isatty(STDIN_FILENO) != 0;
-#endif
+    return program.parent_path().append(TARNWICK_MODULE_NAME).string();
 }
 
 // Whether `name` matches `pattern`, where '*' stands for any run of characters and '?' for
@@ -89,60 +78,57 @@ bool matches(const char* pattern, const char* name) {
     if (*pattern == '*') {
         return matches(pattern + 1, name) || (*name != '\0' && matches(pattern, name + 1));
     }
-    if (*pattern == '\0' || *name == '\0') {
-        return *pattern == *name;
-    }
-    return (*pattern == '?' || std::tolower(static_cast<unsigned char>(*pattern)) ==
-                                   std::tolower(static_cast<unsigned char>(*name))) &&
-           matches(pattern + 1, name + 1);
+    return *pattern == '\0' || *name == '\0'
+               ? *pattern == *name
+               : (*pattern == '?' || std::tolower(static_cast<unsigned char>(*pattern)) ==
+                                         std::tolower(static_cast<unsigned char>(*name))) &&
+                     matches(pattern + 1, name + 1);
 }
 
-// The files whose names match the wildcards of the path's last part, in name order, each
-// written with the path's own directory part; empty when none does.
-std::vector<std::string> expandWildcards(const std::string& path) {
-    const std::size_t slash = path.find_last_of("/\\");
-    const std::string directory = slash == std::string::npos ? "" : path.substr(0, slash + 1);
-    const std::string pattern = path.substr(directory.size());
+// The paths a command-line path stands for, in name order: the .scn files under a directory;
+// on Windows, the files a last part with '*' or '?' matches; otherwise the path itself.
+std::vector<std::string> expand(const std::string& path) {
     std::vector<std::string> found;
     std::error_code error;
-    for (const auto& entry : fs::directory_iterator(directory.empty() ? "." : directory, error)) {
-        const std::string name = entry.path().filename().string();
-        if (matches(pattern.c_str(), name.c_str())) {
-            found.push_back(directory + name);
+    const std::size_t slash = path.find_last_of("/\\") + 1;
+    if (fs::is_directory(path, error)) {
+        for (const auto& entry : fs::recursive_directory_iterator(path, error)) {
+            if (entry.path().extension() == ".scn" && !entry.is_directory(error)) {
+                found.push_back(entry.path().string());
+            }
         }
+    } else if (OnWindows && path.find_first_of("*?", slash) != std::string::npos) {
+        const std::string directory = slash == 0 ? "." : path.substr(0, slash);
+        for (const auto& entry : fs::directory_iterator(directory, error)) {
+            const std::string name = entry.path().filename().string();
+            if (matches(path.c_str() + slash, name.c_str())) {
+                found.push_back(path.substr(0, slash) + name);
+            }
+        }
+    } else {
+        found.push_back(path);
     }
     std::sort(found.begin(), found.end());
     return found;
 }
 
-// The scenario files the paths name: a directory stands for the .scn files under it, in name
-// order, and on Windows a path with '*' or '?' for the files it matches. Throws when a path
-// names nothing, cannot be read, or is a directory without scenario files.
+// The scenario files the paths stand for; throws when a path names nothing, cannot be read,
+// or is a directory without scenario files.
 std::vector<std::string> scenarioFiles(const std::vector<std::string>& paths) {
     std::vector<std::string> files;
     for (const std::string& path : paths) {
         std::error_code error;
-        const bool wild = OnWindows && path.find_first_of("*?") != std::string::npos;
-        std::vector<std::string> named = wild ? expandWildcards(path) : std::vector{path};
-        if (fs::is_directory(path, error)) {
-            named.clear();
-            for (const auto& entry : fs::recursive_directory_iterator(path, error)) {
-                if (entry.path().extension() == ".scn" && !entry.is_directory(error)) {
-                    named.push_back(entry.path().string());
-                }
-            }
-            std::sort(named.begin(), named.end());
-        }
+        const std::vector<std::string> named = expand(path);
         if (named.empty()) {
-            throw UsageError((wild ? "no such file: " : "no scenario files in ") +
-                             tarnhost::shown(path));
+            throw UsageError(fs::exists(path, error) ? "no scenario files in " + shown(path)
+                                                     : "no such file: " + shown(path));
         }
         for (const std::string& file : named) {
             errno = 0;
             if (file != "-" && !fs::exists(file, error)) {
-                throw UsageError("no such file: " + tarnhost::shown(file));
+                throw UsageError("no such file: " + shown(file));
             } else if (file != "-" && !std::ifstream(file)) {
-                throw UsageError(tarnhost::shown(file) +
+                throw UsageError(shown(file) +
                                  (errno == EACCES ? ": permission denied" : ": cannot be read"));
             }
             files.push_back(file);
@@ -154,74 +140,60 @@ std::vector<std::string> scenarioFiles(const std::vector<std::string>& paths) {
 // Reads the command line. Prints the help or the version and exits 0 when asked; throws
 // UsageError on any mistake.
 Options parseOptions(int argumentCount, char** arguments) {
+    static const std::set<std::string> switches{"--check",      "--transcript", "--effects",
+                                                "--no-effects", "--no-init",    "-i"};
     Options options;
     for (int index = 1; index < argumentCount; ++index) {
         const std::string argument = arguments[index];
-        bool* flag = argument == "--check"        ? &options.check
-                     : argument == "--transcript" ? &options.transcript
-                     : argument == "--effects"    ? &options.effects
-                     : argument == "--no-effects" ? &options.noEffects
-                     : argument == "--no-init"    ? &options.noInit
-                     : argument == "-i"           ? &options.interactive
-                                                  : nullptr;
-        std::string* value = argument == "--module"   ? &options.modulePath
-                             : argument == "--record" ? &options.recordPath
-                                                      : nullptr;
+        const bool takesValue = argument == "--module" || argument == "--record";
         if (argument == "-h" || argument == "--help" || argument == "--version") {
             std::cout << (argument == "--version" ? "tarnhost " TARNWICK_VERSION "\n" : Help);
             std::exit(0);
-        } else if (flag != nullptr) {
-            *flag = true;
-        } else if (value != nullptr && index + 1 < argumentCount && arguments[index + 1][0]) {
-            *value = arguments[++index];
-        } else if (value != nullptr) {
+        } else if (switches.count(argument) != 0 ||
+                   (takesValue && index + 1 < argumentCount && arguments[index + 1][0] != '\0')) {
+            options.given.insert(argument);
+            options.values[argument] = takesValue ? arguments[++index] : "";
+        } else if (takesValue) {
             throw UsageError(argument +
                              (argument == "--module" ? " needs a path" : " needs a file"));
         } else if (argument.size() > 1 && argument[0] == '-') {
-            throw UsageError("unknown option " + tarnhost::shown(argument));
+            throw UsageError("unknown option " + shown(argument));
         } else {
             options.files.push_back(argument);
         }
     }
-    if (options.check && options.transcript) {
-        throw UsageError("--check and --transcript cannot be combined");
+    for (const auto& [one, other] :
+         {std::pair{"--check", "--transcript"}, {"--effects", "--no-effects"}}) {
+        if (options.has(one) && options.has(other)) {
+            throw UsageError(std::string(one) + " and " + other + " cannot be combined");
+        }
     }
-    if (options.effects && options.noEffects) {
-        throw UsageError("--effects and --no-effects cannot be combined");
-    }
-    if (options.files.empty() && !options.interactive && !inputIsTerminal()) { // play the input
-        options.files.push_back("-");
-    }
-    const bool interactive = options.files.empty() || options.interactive;
-    if (interactive && (options.check || options.transcript)) {
-        throw UsageError(std::string(options.check ? "--check" : "--transcript") +
-                         " needs a FILE, or - for standard input");
-    }
-    if (!interactive && (options.noInit || !options.recordPath.empty())) {
-        throw UsageError(std::string(options.noInit ? "--no-init" : "--record") +
-                         " applies to interactive mode only");
-    }
-    if (options.interactive && !options.files.empty()) {
+    if (options.has("-i") && !options.files.empty()) {
         throw UsageError("-i plays no files");
+    } else if (options.files.empty() && !options.has("-i") && !isatty(STDIN_FILENO)) {
+        options.files.push_back("-"); // standard input plays as a file does
+    }
+    for (const auto& [option, needsFiles] : {std::pair{"--check", true},
+                                             {"--transcript", true},
+                                             {"--no-init", false},
+                                             {"--record", false}}) {
+        if (options.has(option) && options.files.empty() == needsFiles) {
+            throw UsageError(option + std::string(needsFiles
+                                                      ? " needs a FILE, or - for standard input"
+                                                      : " applies to interactive mode only"));
+        }
     }
     options.files = scenarioFiles(options.files);
-    options.modulePath = options.modulePath.empty() ? defaultModulePath()
-                                                    : fs::absolute(options.modulePath).string();
+    const std::string& module = options.values["--module"];
+    options.values["--module"] =
+        module.empty() ? defaultModulePath() : fs::absolute(module).string();
     return options;
-}
-
-// Loads the module afresh, so no bot state carries over from another file; prints why not.
-bool load(hostsim::Module& module) {
-    if (!module.loaded()) {
-        std::cerr << "tarnhost: " << tarnhost::shown(module.error()) << "\n";
-    }
-    return module.loaded();
 }
 
 } // namespace
 
-// Plays the files named, or runs the interactive mode; the exit status says how it went (see
-// Help).
+// Plays the files named, each with the module loaded afresh so no bot state carries over, or
+// runs the interactive mode; the exit status says how it went (see Help).
 int main(int argumentCount, char** arguments) {
     Options options;
     try {
@@ -230,32 +202,27 @@ int main(int argumentCount, char** arguments) {
         std::cerr << "tarnhost: " << error.what() << "\nTry 'tarnhost --help'.\n";
         return 2;
     }
-    if (options.files.empty()) {
-        hostsim::Module module(options.modulePath);
-        if (!load(module)) {
-            return 2;
-        }
-        tarnhost::Session session(module.talk());
-        session.effects = !options.noEffects;
-        tarnhost::InteractiveOptions interactive{inputIsTerminal(), !options.noInit,
-                                                 options.modulePath, options.recordPath};
-        return tarnhost::runInteractive(session, std::cin, std::cout, interactive);
-    }
-    const tarnhost::PlayStyle style = options.check        ? tarnhost::PlayStyle::Check
-                                      : options.transcript ? tarnhost::PlayStyle::Transcript
-                                                           : tarnhost::PlayStyle::Plain;
+    const auto style = options.has("--check")        ? tarnhost::PlayStyle::Check
+                       : options.has("--transcript") ? tarnhost::PlayStyle::Transcript
+                                                     : tarnhost::PlayStyle::Plain;
     int passed = 0, failed = 0;
-    for (const std::string& path : options.files) {
-        std::ifstream file;
-        if (path != "-") {
-            file.open(path, std::ios::binary);
-        }
-        hostsim::Module module(options.modulePath);
-        if (!load(module)) {
+    for (std::size_t at = 0; at < std::max<std::size_t>(options.files.size(), 1); ++at) {
+        hostsim::Module module(options.values["--module"]);
+        if (!module.loaded()) {
+            std::cerr << "tarnhost: " << shown(module.error()) << "\n";
             return 2;
         }
         tarnhost::Session session(module.talk());
-        session.effects = options.effects;
+        session.effects =
+            options.files.empty() ? !options.has("--no-effects") : options.has("--effects");
+        if (options.files.empty()) {
+            return tarnhost::runInteractive(session, std::cin, std::cout,
+                                            {isatty(STDIN_FILENO) != 0, !options.has("--no-init"),
+                                             options.values["--module"],
+                                             options.values["--record"]});
+        }
+        const std::string& path = options.files[at];
+        std::ifstream file(path == "-" ? "" : path, std::ios::binary);
         const bool ok = tarnhost::playScenario(session, path, path == "-" ? std::cin : file, style,
                                                std::cout, std::cerr)
                             .passed;
