@@ -19,54 +19,52 @@ constexpr char TranscriptLegend[] =
     "and what the host then told the plug-in (\"host -> plug-in: ...\"). Things done \"quietly\"\n"
     "change the host's lists without telling the plug-in.\n";
 
-// One line of a scenario and the expected lines below it.
+// One line of a scenario and the expected lines below it, shown as output is.
 struct Step {
     int number;
     std::string text;
     std::vector<std::string> expected;
 };
 
-// Reads the steps of a scenario up to its end or its `quit`/`exit`. An expected line must
-// follow a line or another expected line: returns the number of one that does not, else 0.
+// Whether the line is `quit` or `exit` alone, which ends a scenario.
+bool endsScenario(const std::string& line) {
+    const std::size_t first = line.find_first_not_of(" \t"), last = line.find_last_not_of(" \t");
+    const std::string word = first == std::string::npos ? "" : line.substr(first, last - first + 1);
+    return word == "quit" || word == "exit";
+}
+
+// Reads a scenario's steps up to its end or `quit`. An expected line must follow a line or
+// another expected line: returns the number of one that does not, else 0.
 int readSteps(std::istream& in, std::vector<Step>& steps, std::size_t& expectedLines) {
     std::string text, expected, comment;
-    for (int number = 1; std::getline(in, text); ++number) {
+    for (int number = 1;
+         std::getline(in, text) && (steps.empty() || !endsScenario(steps.back().text)); ++number) {
         text.erase(0, number == 1 && text.rfind("\xEF\xBB\xBF", 0) == 0 ? 3 : 0);
         text.erase(text.empty() || text.back() != '\r' ? text.size() : text.size() - 1);
         const bool placed = !steps.empty() && !markedLine(steps.back().text, '#', comment) &&
                             steps.back().text.find_first_not_of(" \t") != std::string::npos;
-        if (markedLine(text, '>', expected) && !placed) {
-            return number;
-        } else if (markedLine(text, '>', expected)) {
-            steps.back().expected.push_back(shown(expected)); // as the output is compared
-            ++expectedLines;
-        } else {
+        if (!markedLine(text, '>', expected)) {
             steps.push_back({number, text, {}});
-            try {
-                const std::vector<std::string> words = splitWords(text);
-                if (words.size() == 1 && (words[0] == "quit" || words[0] == "exit")) {
-                    break;
-                }
-            } catch (const ScenarioError&) {
-            }
+        } else if (!placed) {
+            return number;
+        } else {
+            steps.back().expected.push_back(shown(expected));
+            ++expectedLines;
         }
     }
     return 0;
 }
 
-// Writes what a line did for a reader: its action, and indented under it every line the
-// plug-in sent and the server did; an event answered with nothing says so.
+// Writes what a line did for a reader: its action, and indented under it each line the plug-in
+// sent and the server did; an event answered with nothing says so.
 void tell(const LineResult& result, std::ostream& out) {
-    if (!result.action.empty()) {
-        out << "  " << result.action << "\n";
-    }
-    const char* indent = result.action.empty() ? "  " : "      ";
+    const std::string indent = result.action.empty() ? "  " : "      ";
+    out << (result.action.empty() ? "" : "  " + result.action + "\n");
     for (const std::string& line : result.story) {
         out << indent << line << "\n";
     }
-    if (result.delivered && result.story.empty()) {
-        out << indent << "(the plug-in sends nothing)\n";
-    }
+    out << (result.delivered && result.story.empty() ? indent + "(the plug-in sends nothing)\n"
+                                                     : "");
 }
 
 // Shows where a line's output differs from its expected lines, each line after `margin`.
@@ -149,24 +147,19 @@ PlayReport playScenario(Session& session, const std::string& name, std::istream&
     return report;
 }
 
-namespace {
-
-// Reads one line typed, with the prompt and line editing on a terminal; false at the end.
-bool readTyped(const std::string& prompt, std::istream& in, std::ostream& out, bool terminal,
-               std::string& line) {
+// Reads one line typed, with the prompt, and line editing and history on a terminal where
+// they are built in; false at the end of input.
+static bool readTyped(const std::string& prompt, std::istream& in, std::ostream& out, bool terminal,
+                      std::string& line) {
 #if defined(TARNHOST_LINE_EDITING)
     if (terminal && &in == &std::cin) {
-        out << std::flush;
         char* typed = readline(prompt.c_str());
-        if (typed == nullptr) {
-            return false;
-        }
-        line = typed;
-        if (!line.empty()) {
+        line = typed != nullptr ? typed : "";
+        if (typed != nullptr && *typed != '\0') {
             add_history(typed);
         }
         std::free(typed);
-        return true;
+        return typed != nullptr;
     }
 #endif
     out << (terminal ? prompt : "") << std::flush;
@@ -175,47 +168,29 @@ bool readTyped(const std::string& prompt, std::istream& in, std::ostream& out, b
     return read;
 }
 
-// Writes a line carried out, and what it printed as expected lines, to the record.
-void record(std::ofstream& file, const std::string& line, const LineResult& result) {
-    file << line << "\n";
-    for (const std::string& printed : result.output) {
-        file << "> " << printed << "\n";
-    }
-    file.flush();
-}
-
-} // namespace
-
 int runInteractive(Session& session, std::istream& in, std::ostream& out,
                    const InteractiveOptions& options) {
-    std::ofstream file;
+    std::ofstream record;
     if (!options.recordPath.empty()) {
-        file.open(options.recordPath, std::ios::binary);
-        if (!file) {
+        record.open(options.recordPath, std::ios::binary);
+        if (!(record << "# Recorded by tarnhost.\n" << (session.effects ? "effects on\n" : ""))) {
             std::cerr << "tarnhost: cannot write " << shown(options.recordPath) << "\n";
             return 2;
         }
-        file << "# Recorded by tarnhost.\n" << (session.effects ? "effects on\n" : "");
     }
     out << "tarnhost: a stand-in bot host and game server, playing " << shown(options.modulePath)
         << "\nType scenario lines: 'help' lists them, 'state' shows the arenas, 'quit' ends.\n"
         << "Game-server effects are " << (session.effects ? "on" : "off") << " ('effects "
         << (session.effects ? "off" : "on") << "' to change).\n";
-    bool greeted = false;
     std::string line;
     for (int number = 1;; ++number) {
         const bool handshake = options.automaticInit && !bot(session).handshakeDelivered;
+        number -= handshake ? 1 : 0;
         if (handshake) {
             line = "init";
-            --number;
         } else if (!readTyped("bot " + std::to_string(session.current) + "> ", in, out,
                               options.terminal, line)) {
             break;
-        }
-        std::string expected;
-        if (markedLine(line, '>', expected)) {
-            out << "line " << number << ": expected lines ('>') belong in scenario files\n";
-            continue;
         }
         try {
             const LineResult result = perform(session, line);
@@ -224,17 +199,20 @@ int runInteractive(Session& session, std::istream& in, std::ostream& out,
             }
             tell(result, out);
             const std::vector<std::string> words = splitWords(line);
-            if (file.is_open() && (words.empty() || words[0] != "help")) {
-                record(file, line, result);
+            if (record.is_open() && (words.empty() || words[0] != "help")) {
+                record << line << "\n";
+                for (const std::string& printed : result.output) {
+                    record << "> " << printed << "\n";
+                }
+                record.flush();
             }
         } catch (const ScenarioError& error) {
             out << "line " << number << ": " << shown(error.what()) << "; nothing changed\n";
         }
-        if (handshake && !greeted) {
-            out << "(That handshake was 'init', done for you. Try: arrive Ace team 3 ship 1)\n";
-            greeted = true;
-        }
-        out << std::flush;
+        out << (handshake && number == 0 ? "(That handshake was 'init', done for you. Try: arrive "
+                                           "Ace team 3 ship 1)\n"
+                                         : "")
+            << std::flush;
     }
     out << (options.terminal ? "\n" : "");
     return 0;

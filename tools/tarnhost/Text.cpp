@@ -100,7 +100,7 @@ std::string quoted(const std::string& text) {
 std::string listText(const std::vector<std::string>& texts) {
     std::string joined;
     for (const std::string& text : texts) {
-        joined += (joined.empty() ? "" : ", ") + text;
+        joined += (&text == &texts.front() ? "" : ", ") + text;
     }
     return texts.empty() ? "none" : joined;
 }

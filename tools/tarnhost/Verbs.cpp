@@ -43,7 +43,7 @@ struct Verb {
     const char* help;
     Group group;
     std::uint32_t code;
-    // The line in words, with "{}" for each fill-in of the action.
+    // The line in words, with "{}" for each fill-in of the action; null when the help says it.
     const char* story;
     Action act;
 };
@@ -55,22 +55,20 @@ struct EventName {
     const char* name;
     const char* reads;
 };
-constexpr EventName Events[] = {
-    {CodeInit, "init", "-HHH"},
-    {CodeTerm, "term", ""},
-    {CodeTick, "tick", ""},
-    {CodeArenaEnter, "arena-enter", ""},
-    {CodeArenaLeave, "arena-leave", ""},
-    {CodePlayerEntering, "arrive", "P"},
-    {CodePlayerChange, "change", "P"},
-    {CodePlayerLeaving, "depart", "P"},
-    {CodeCommand, "command", "PC"},
-    {CodeHelp, "ask", "PC"},
-    {CodeFlagGrab, "flag-grab", "-F"},
-    {CodeFlagDrop, "flag-drop", ""},
-    {CodeFlagGameOver, "game-over", ""},
-    {CodeFlagReset, "flag-reset", ""},
-};
+constexpr EventName Events[] = {{CodeInit, "init", "-HHH"},
+                                {CodeTerm, "term", ""},
+                                {CodeTick, "tick", ""},
+                                {CodeArenaEnter, "arena-enter", ""},
+                                {CodeArenaLeave, "arena-leave", ""},
+                                {CodePlayerEntering, "arrive", "P"},
+                                {CodePlayerChange, "change", "P"},
+                                {CodePlayerLeaving, "depart", "P"},
+                                {CodeCommand, "command", "PC"},
+                                {CodeHelp, "ask", "PC"},
+                                {CodeFlagGrab, "flag-grab", "-F"},
+                                {CodeFlagDrop, "flag-drop", ""},
+                                {CodeFlagGameOver, "game-over", ""},
+                                {CodeFlagReset, "flag-reset", ""}};
 
 // The entry of `code`; null for a code the plug-in does not know.
 const EventName* eventNamed(std::uint32_t code) {
@@ -321,13 +319,10 @@ const Verb Verbs[] = {
                  std::string(callback ? "" : ", without a callback") +
                      (lists ? "" : ", without its player and flag lists")};
      }},
-    {"term", "", "the host disconnects the bot", Event, CodeTerm,
-     "the host disconnects the bot from the plug-in (term)", deliverPlain},
-    {"tick", "", "a clock tick", Event, CodeTick, "a clock tick", deliverPlain},
-    {"arena-enter", "", "the bot enters the arena", Event, CodeArenaEnter,
-     "the bot enters the arena", deliverPlain},
-    {"arena-leave", "", "the bot leaves the arena", Event, CodeArenaLeave,
-     "the bot leaves the arena", deliverPlain},
+    {"term", "", "the host disconnects the bot", Event, CodeTerm, nullptr, deliverPlain},
+    {"tick", "", "a clock tick", Event, CodeTick, nullptr, deliverPlain},
+    {"arena-enter", "", "the bot enters the arena", Event, CodeArenaEnter, nullptr, deliverPlain},
+    {"arena-leave", "", "the bot leaves the arena", Event, CodeArenaLeave, nullptr, deliverPlain},
     {"arrive", PlayerArguments, "a player enters the arena", Event, CodePlayerEntering,
      "{} arrives in the arena on {}", addPlayerLine},
     {"depart", "NAME", "a player leaves the arena", Event, CodePlayerLeaving,
@@ -381,10 +376,8 @@ const Verb Verbs[] = {
                                                      listText(dropped) + ", now owned by team " +
                                                      std::to_string(carrier.team())};
      }},
-    {"game-over", "", "the flag game is over", Event, CodeFlagGameOver, "the flag game is over",
-     deliverPlain},
-    {"flag-reset", "", "the flags are reset", Event, CodeFlagReset, "the flags are reset",
-     deliverPlain},
+    {"game-over", "", "the flag game is over", Event, CodeFlagGameOver, nullptr, deliverPlain},
+    {"flag-reset", "", "the flags are reset", Event, CodeFlagReset, nullptr, deliverPlain},
     {"command", "NAME WORD [REST]", "a chat command as typed: command Ace !about", Event,
      CodeCommand, "{} (access {}) types the command !{}", askPlugin},
     {"ask", "NAME [TOPIC]", "a help request, with a topic or without", Event, CodeHelp,
@@ -420,8 +413,7 @@ const Verb Verbs[] = {
     {"help", "[VERB]", "the verbs, one verb, or the event codes (help events)", Looking, NoEvent,
      "", showHelp},
     {"quit", "", "end the session", Looking, NoEvent, "", quit},
-    {"exit", "", "end the session", Looking, NoEvent, "", quit},
-};
+    {"exit", "", "end the session", Looking, NoEvent, "", quit}};
 
 // The words of a line read against `verb`'s arguments; throws naming the usage when they do
 // not fit.
@@ -487,12 +479,10 @@ const Verb* verbNamed(const std::string& name) {
 
 // "  NAME ARGUMENTS   help", the help in column 36, on a line of its own if need be.
 void addVerbLines(const Verb& verb, std::vector<std::string>& lines) {
-    std::string head = "  " + std::string(verb.name) + " " + verb.arguments;
-    if (head.size() >= 35) {
-        lines.push_back(head);
-        head.clear();
-    }
-    lines.push_back(head + std::string(36 - head.size(), ' ') + verb.help);
+    const std::string head = "  " + std::string(verb.name) + " " + verb.arguments;
+    lines.insert(lines.end(), head.size() < 35 ? 0u : 1u, head);
+    const std::size_t width = head.size() < 35 ? head.size() : 0;
+    lines.push_back(head.substr(0, width) + std::string(36 - width, ' ') + verb.help);
 }
 
 const char* const ExpectedLineHelp[] = {
@@ -557,8 +547,8 @@ LineResult perform(Session& session, const std::string& line) {
         throw ScenarioError("unknown verb " + quoted(words[0]) + " (try 'help')");
     }
     if (verb != nullptr) {
-        result.action =
-            fillIn(verb->story, verb->act(session, readArguments(*verb, words), result));
+        const Fills fills = verb->act(session, readArguments(*verb, words), result);
+        result.action = fillIn(verb->story != nullptr ? verb->story : verb->help, fills);
         result.acted = verb->group != Looking;
         result.story = result.acted ? result.story : result.output;
         for (std::vector<std::string>* lines : {&result.output, &result.story}) {
