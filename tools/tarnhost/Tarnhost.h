@@ -86,18 +86,6 @@ LineResult perform(Session& session, const std::string& line);
 // The bot with this handle (the current one without), made empty on first use.
 Bot& bot(Session& session, std::uint32_t handle);
 Bot& bot(Session& session);
-// The current bot's player or flag of that name; throws, naming the known ones, when none.
-hostsim::PlayerRecord& player(Session& session, const std::string& name);
-NamedFlag& flag(Session& session, const std::string& name);
-// Adds a player to the current bot with `ident`, or the lowest free one when it is above
-// 65535; throws when the name or ident is taken, the name too long, or every ident held.
-hostsim::PlayerRecord& addPlayer(Session& session, const std::string& name, std::uint32_t ident);
-// Gives a player another ident; throws when another player holds it.
-void setIdent(Session& session, hostsim::PlayerRecord& record, std::uint16_t ident);
-// Puts the flags `carrier` holds back on the field, owned by its team; returns their names.
-std::vector<std::string> releaseFlags(Session& session, const hostsim::PlayerRecord& carrier);
-// Takes a player out of the current bot's arena, its flags released; false when it had none.
-bool removePlayer(Session& session, hostsim::PlayerRecord& record);
 // Delivers an event to the current bot, collects every line sent into `result`, then makes
 // the moves asked for.
 void deliver(Session& session, LineResult& result, std::uint32_t code, hostsim::Word p1 = 0,

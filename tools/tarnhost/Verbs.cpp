@@ -80,6 +80,63 @@ const EventName* eventNamed(std::uint32_t code) {
     return nullptr;
 }
 
+// The error for a name the current bot does not know, listing the names it knows.
+ScenarioError unknown(Session& session, const char* kind, const std::string& name,
+                      const std::vector<std::string>& known) {
+    return ScenarioError("unknown " + std::string(kind) + " " + quoted(name) + " on bot " +
+                         std::to_string(session.current) + " (" + kind + "s: " + listText(known) +
+                         ")");
+}
+
+// The current bot's player or flag of that name; throws, naming the known ones, when none.
+PlayerRecord& player(Session& session, const std::string& name) {
+    const Bot& current = bot(session);
+    const auto found = current.players.find(name);
+    if (found != current.players.end()) {
+        return *found->second;
+    }
+    std::vector<std::string> names;
+    for (const auto& record : current.arena->players()) {
+        names.push_back(shown(record->name()));
+    }
+    throw unknown(session, "player", name, names);
+}
+
+NamedFlag& flag(Session& session, const std::string& name) {
+    std::vector<std::string> names;
+    for (NamedFlag& known : bot(session).flags) {
+        if (known.name == name) {
+            return known;
+        }
+        names.push_back(shown(known.name));
+    }
+    throw unknown(session, "flag", name, names);
+}
+
+// Throws when a player of the current bot other than `except` holds `ident`.
+void expectFreeIdent(Session& session, std::uint32_t ident, const PlayerRecord* except) {
+    const auto held = bot(session).idents.find(ident);
+    const PlayerRecord* found = held == bot(session).idents.end() ? nullptr : held->second;
+    if (found != nullptr && found != except) {
+        throw ScenarioError("ident " + std::to_string(ident) + " is " + shown(found->name()) +
+                            "'s already on bot " + std::to_string(session.current));
+    }
+}
+
+// Puts the flags `carrier` holds back on the field, owned by its team; returns their names.
+std::vector<std::string> releaseFlags(Session& session, const PlayerRecord& carrier) {
+    std::vector<std::string> released;
+    for (NamedFlag& known : bot(session).flags) {
+        if (known.carrier == carrier.name()) {
+            known.record->setTeam(carrier.team());
+            bot(session).arena->setFlagListed(*known.record, true);
+            known.carrier.clear();
+            released.push_back(known.name);
+        }
+    }
+    return released;
+}
+
 // A player field: its keyword, its range and how it is written (ident goes through the index).
 struct Field {
     const char* key;
@@ -123,36 +180,55 @@ std::uint16_t flagTeam(const std::string& word) {
                           : static_cast<std::uint16_t>(parseNumber(word, 0, 65535, "flag team"));
 }
 
-// Delivers the verb's event about `record` when the verb has one.
-void deliverAbout(Session& session, const Arguments& arguments, const PlayerRecord& record,
-                  LineResult& result) {
-    if (arguments.verb.code != NoEvent) {
-        deliver(session, result, arguments.verb.code, record.address());
-    }
-}
-
-// `player`, `arrive`: a player in the arena, the lowest free ident unless one is given.
-Fills addPlayerLine(Session& session, const Arguments& arguments, LineResult& result) {
+// `player`, `arrive`: a player in the arena, with the lowest free ident unless one is given;
+// refused when the name or ident is taken, the name is too long or every ident is held.
+Fills addPlayer(Session& session, const Arguments& arguments, LineResult& result) {
+    Bot& current = bot(session);
+    const std::string& name = arguments[0];
     const FieldValues values = readFields(arguments);
-    std::uint32_t ident = 0x10000;
+    std::uint32_t ident = 0x10000; // none given
     for (const auto& [field, value] : values) {
         ident = field->write == nullptr ? static_cast<std::uint32_t>(value) : ident;
     }
-    PlayerRecord& record = addPlayer(session, arguments[0], ident);
+    while (ident > 0xFFFF && current.idents.count(current.lowestFreeIdent) != 0) {
+        ++current.lowestFreeIdent;
+    }
+    ident = ident > 0xFFFF ? current.lowestFreeIdent : ident;
+    if (current.players.count(name) != 0) {
+        throw ScenarioError("player " + quoted(name) + " is already in the arena of bot " +
+                            std::to_string(session.current));
+    } else if (name.size() > player_layout::longestName) {
+        throw ScenarioError("name longer than " + std::to_string(player_layout::longestName) +
+                            " bytes");
+    } else if (ident > 0xFFFF) {
+        throw ScenarioError("every ident from 0 to 65535 is held on bot " +
+                            std::to_string(session.current) + ": no room for " + quoted(name));
+    }
+    expectFreeIdent(session, ident, nullptr);
+    PlayerRecord& record = current.arena->addPlayer(name, static_cast<std::uint16_t>(ident), 0, 0);
+    current.players[name] = current.idents[ident] = &record;
     writeFields(values, record);
-    deliverAbout(session, arguments, record, result);
-    return {arguments[0],
-            placeText(record) +
-                (record.access() == 0 ? "" : ", access " + std::to_string(record.access()))};
+    if (arguments.verb.code != NoEvent) {
+        deliver(session, result, arguments.verb.code, record.address());
+    }
+    return {name, placeText(record) +
+                      (record.access() == 0 ? "" : ", access " + std::to_string(record.access()))};
 }
 
 // `remove`, `depart`: the player leaves; the flags it carried lie on the field.
-Fills removePlayerLine(Session& session, const Arguments& arguments, LineResult& result) {
+Fills removePlayer(Session& session, const Arguments& arguments, LineResult& result) {
     PlayerRecord& record = player(session, arguments[0]);
-    deliverAbout(session, arguments, record, result);
-    return {arguments[0], removePlayer(session, record)
-                              ? "; the flags " + arguments[0] + " carried lie on the field"
-                              : ""};
+    if (arguments.verb.code != NoEvent) {
+        deliver(session, result, arguments.verb.code, record.address());
+    }
+    Bot& current = bot(session);
+    const bool carried = !releaseFlags(session, record).empty();
+    current.players.erase(record.name());
+    current.idents.erase(record.ident());
+    current.lowestFreeIdent = std::min<std::uint32_t>(current.lowestFreeIdent, record.ident());
+    current.arena->removePlayer(record);
+    return {arguments[0],
+            carried ? "; the flags " + arguments[0] + " carried lie on the field" : ""};
 }
 
 // The events without parameters.
@@ -228,7 +304,7 @@ const Verb Verbs[] = {
          return {std::to_string(session.current)};
      }},
     {"player", PlayerArguments, "put a player in the arena (ship 8 spectates)", Setup, NoEvent,
-     "{} is in the arena on {} (set up quietly)", addPlayerLine},
+     "{} is in the arena on {} (set up quietly)", addPlayer},
     {"set", PlayerArguments, "change fields of a player's record", Setup, NoEvent,
      "{}'s record now says {} (changed quietly)",
      [](Session& session, const Arguments& arguments, LineResult&) -> Fills {
@@ -236,8 +312,14 @@ const Verb Verbs[] = {
          const FieldValues values = readFields(arguments);
          std::vector<std::string> said;
          for (const auto& [field, value] : values) {
-             if (field->write == nullptr) {
-                 setIdent(session, record, static_cast<std::uint16_t>(value));
+             if (field->write == nullptr) { // the ident, filed anew in the bot's index
+                 Bot& current = bot(session);
+                 expectFreeIdent(session, static_cast<std::uint32_t>(value), &record);
+                 current.idents.erase(record.ident());
+                 current.lowestFreeIdent =
+                     std::min<std::uint32_t>(current.lowestFreeIdent, record.ident());
+                 record.setIdent(static_cast<std::uint16_t>(value));
+                 current.idents[record.ident()] = &record;
              }
              said.push_back(field->key + (" " + std::to_string(value)));
          }
@@ -248,7 +330,7 @@ const Verb Verbs[] = {
          return {arguments[0], listText(said)};
      }},
     {"remove", "NAME", "take a player off the list", Setup, NoEvent,
-     "{} is taken off the host's player list (quietly){}", removePlayerLine},
+     "{} is taken off the host's player list (quietly){}", removePlayer},
     {"flag", "NAME [team N]", "put a flag on the field (team N or none)", Setup, NoEvent,
      "flag {} lies on the field, owned by {}",
      [](Session& session, const Arguments& arguments, LineResult&) -> Fills {
@@ -324,9 +406,9 @@ const Verb Verbs[] = {
     {"arena-enter", "", "the bot enters the arena", Event, CodeArenaEnter, nullptr, deliverPlain},
     {"arena-leave", "", "the bot leaves the arena", Event, CodeArenaLeave, nullptr, deliverPlain},
     {"arrive", PlayerArguments, "a player enters the arena", Event, CodePlayerEntering,
-     "{} arrives in the arena on {}", addPlayerLine},
+     "{} arrives in the arena on {}", addPlayer},
     {"depart", "NAME", "a player leaves the arena", Event, CodePlayerLeaving,
-     "{} leaves the arena{}", removePlayerLine},
+     "{} leaves the arena{}", removePlayer},
     {"change", "NAME [team N] [ship N]", "a player changes team or ship", Event, CodePlayerChange,
      "{} changes from {} to {}",
      [](Session& session, const Arguments& arguments, LineResult& result) -> Fills {
