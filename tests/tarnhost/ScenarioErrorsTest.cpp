@@ -114,7 +114,7 @@ INSTANTIATE_TEST_SUITE_P(
         RefusedLine{"event 24 null %west", "unknown flag 'west' on bot 1 (flags: north, south)"},
         RefusedLine{"event 0x", "bad event code or name '0x' (a whole number from 0 to "
                                 "4294967295 expected)"},
-        RefusedLine{"event flag-grab null @Ace",
+        RefusedLine{"event grab null @Ace",
                     "p2 of event 24 is read as a flag's address: give %FLAG or null"},
         RefusedLine{"event 1 1 2 3 4 5 6 7", "unexpected '7'; usage: event CODE [PARAMETER...]"},
         RefusedLine{"event 10 5", "p1 of event 10 is read as a player's address: give @NAME or "

@@ -198,8 +198,7 @@ int runInteractive(Session& session, std::istream& in, std::ostream& out,
                 break;
             }
             tell(result, out);
-            const std::vector<std::string> words = splitWords(line);
-            if (record.is_open() && (words.empty() || words[0] != "help")) {
+            if (record.is_open()) {
                 record << line << "\n";
                 for (const std::string& printed : result.output) {
                     record << "> " << printed << "\n";

@@ -27,9 +27,9 @@ std::vector<std::string> splitWords(const std::string& line);
 // A whole number (decimal, 0x-hex, or negative) within [lowest, highest]; throws naming `what`.
 std::int64_t parseNumber(const std::string& word, std::int64_t lowest, std::int64_t highest,
                          const std::string& what);
-// `text` with each control byte and each byte outside valid UTF-8 written as \xNN.
+// `text` with each control byte and each byte outside valid UTF-8 written as \xNN; `quoted`
+// puts that in single quotes.
 std::string shown(const std::string& text);
-// `text` shown safely in single quotes.
 std::string quoted(const std::string& text);
 // The texts joined with ", "; "none" when there are none.
 std::string listText(const std::vector<std::string>& texts);
@@ -64,6 +64,8 @@ struct Bot {
     std::string handshakeAnswer, lastAnnouncement;
 };
 
+// Every bot's arena, the bot lines act on, whether "*setfreq" moves the player and "*arena"
+// lines are shown (effects), and the moves and line being collected during a delivery.
 struct Session {
     // Delivers to `talk`, handing the plug-in `hostCallback` in the handshake; bot 1, effects off.
     explicit Session(
@@ -76,7 +78,7 @@ struct Session {
     hostsim::Word callback;
     std::map<std::uint32_t, Bot> bots;
     std::uint32_t current = 1;
-    bool effects = false; // "*setfreq" moves the player, "*arena" lines are shown to the arena
+    bool effects = false;
     std::deque<hostsim::SentEvent> pendingMoves;
     LineResult* collecting = nullptr;
 };
@@ -97,14 +99,13 @@ std::vector<std::string> describeState(Session& session);
 std::string flagOwnerText(std::uint16_t team);
 std::string placeText(const hostsim::PlayerRecord& record);
 
-enum class PlayStyle {
-    Plain,      // the short form of what each line set off; differences to the error stream
-    Check,      // only the differences, then "ok   NAME" or "FAIL NAME"
-    Transcript, // comments as narration, each line in words, differences marked in place
-};
+// Plain prints the short form of what each line set off, differences on the error stream;
+// Check prints the differences, then "ok   NAME" or "FAIL NAME"; Transcript tells comments as
+// narration and each line in words, marking differences in place.
+enum class PlayStyle { Plain, Check, Transcript };
 
-// A play passed, or was refused naming a line (one that cannot be carried out, or an expected
-// line that follows none); how many expected lines the file states and how many were compared.
+// Whether a play passed, or was refused naming a line (one that cannot be carried out, or an
+// expected line that follows none); the expected lines the file states, and those compared.
 struct PlayReport {
     bool passed = false, refused = false;
     std::size_t expectedLines = 0, comparedLines = 0;

@@ -46,39 +46,13 @@ struct Verb {
     // The line in words, with "{}" for each fill-in of the action; null when the help says it.
     const char* story;
     Action act;
+    // What the plug-in reads through each parameter of the event: '-' nothing, 'P' a player,
+    // 'F' a flag, 'C' a command, 'H' a host list or callback.
+    const char* reads = "";
 };
 
-// An event code's name, and what the plug-in reads through each parameter: '-' nothing,
-// 'P' a player, 'F' a flag, 'C' a command, 'H' a host list or callback.
-struct EventName {
-    std::uint32_t code;
-    const char* name;
-    const char* reads;
-};
-constexpr EventName Events[] = {{CodeInit, "init", "-HHH"},
-                                {CodeTerm, "term", ""},
-                                {CodeTick, "tick", ""},
-                                {CodeArenaEnter, "arena-enter", ""},
-                                {CodeArenaLeave, "arena-leave", ""},
-                                {CodePlayerEntering, "arrive", "P"},
-                                {CodePlayerChange, "change", "P"},
-                                {CodePlayerLeaving, "depart", "P"},
-                                {CodeCommand, "command", "PC"},
-                                {CodeHelp, "ask", "PC"},
-                                {CodeFlagGrab, "flag-grab", "-F"},
-                                {CodeFlagDrop, "flag-drop", ""},
-                                {CodeFlagGameOver, "game-over", ""},
-                                {CodeFlagReset, "flag-reset", ""}};
-
-// The entry of `code`; null for a code the plug-in does not know.
-const EventName* eventNamed(std::uint32_t code) {
-    for (const EventName& event : Events) {
-        if (event.code == code) {
-            return &event;
-        }
-    }
-    return nullptr;
-}
+const Verb* verbNamed(const std::string& name);
+const Verb* eventNamed(std::uint32_t code);
 
 // The error for a name the current bot does not know, listing the names it knows.
 ScenarioError unknown(Session& session, const char* kind, const std::string& name,
@@ -144,12 +118,15 @@ struct Field {
     void (*write)(PlayerRecord&, std::int64_t);
 };
 const Field PlayerFields[] = {
-    {"team", 0, 65535, [](PlayerRecord& r, std::int64_t v) { r.setTeam(std::uint16_t(v)); }},
-    {"ship", 0, 255, [](PlayerRecord& r, std::int64_t v) { r.setShip(std::uint8_t(v)); }},
+    {"team", 0, 65535,
+     [](PlayerRecord& record, std::int64_t value) { record.setTeam(std::uint16_t(value)); }},
+    {"ship", 0, 255,
+     [](PlayerRecord& record, std::int64_t value) { record.setShip(std::uint8_t(value)); }},
     {"ident", 0, 65535, nullptr},
     {"access", INT32_MIN, INT32_MAX,
-     [](PlayerRecord& r, std::int64_t v) { r.setAccess(std::int32_t(v)); }},
-    {"flags", 0, 65535, [](PlayerRecord& r, std::int64_t v) { r.setFlagCount(std::uint16_t(v)); }},
+     [](PlayerRecord& record, std::int64_t value) { record.setAccess(std::int32_t(value)); }},
+    {"flags", 0, 65535,
+     [](PlayerRecord& record, std::int64_t value) { record.setFlagCount(std::uint16_t(value)); }},
 };
 using FieldValues = std::vector<std::pair<const Field*, std::int64_t>>;
 
@@ -258,7 +235,7 @@ Fills askPlugin(Session& session, const Arguments& arguments, LineResult& result
 // the plug-in reads through the parameter, only a record of the kind it reads or null is
 // taken: any other number would have it read memory that is not a record.
 Word parameter(Session& session, std::uint32_t code, std::size_t index, const std::string& word) {
-    const EventName* event = eventNamed(code);
+    const Verb* event = eventNamed(code);
     const std::string reads = event != nullptr ? event->reads : "";
     const char kind = index < reads.size() ? reads[index] : '-';
     const char first = word.empty() ? '\0' : word[0];
@@ -400,15 +377,16 @@ const Verb Verbs[] = {
          return {std::to_string(major) + "." + std::to_string(minor),
                  std::string(callback ? "" : ", without a callback") +
                      (lists ? "" : ", without its player and flag lists")};
-     }},
+     },
+     "-HHH"},
     {"term", "", "the host disconnects the bot", Event, CodeTerm, nullptr, deliverPlain},
     {"tick", "", "a clock tick", Event, CodeTick, nullptr, deliverPlain},
     {"arena-enter", "", "the bot enters the arena", Event, CodeArenaEnter, nullptr, deliverPlain},
     {"arena-leave", "", "the bot leaves the arena", Event, CodeArenaLeave, nullptr, deliverPlain},
     {"arrive", PlayerArguments, "a player enters the arena", Event, CodePlayerEntering,
-     "{} arrives in the arena on {}", addPlayer},
+     "{} arrives in the arena on {}", addPlayer, "P"},
     {"depart", "NAME", "a player leaves the arena", Event, CodePlayerLeaving,
-     "{} leaves the arena{}", removePlayer},
+     "{} leaves the arena{}", removePlayer, "P"},
     {"change", "NAME [team N] [ship N]", "a player changes team or ship", Event, CodePlayerChange,
      "{} changes from {} to {}",
      [](Session& session, const Arguments& arguments, LineResult& result) -> Fills {
@@ -423,7 +401,8 @@ const Verb Verbs[] = {
          writeFields(values, record);
          deliver(session, result, CodePlayerChange, record.address(), team, ship);
          return {arguments[0], before, placeText(record)};
-     }},
+     },
+     "P"},
     {"grab", "NAME FLAG", "a player picks a flag off the field", Event, CodeFlagGrab,
      "{} (team {}) grabs flag {}, owned by {}",
      [](Session& session, const Arguments& arguments, LineResult& result) -> Fills {
@@ -446,7 +425,8 @@ const Verb Verbs[] = {
          bot(session).arena->setFlagListed(*grabbed.record, false);
          grabbed.carrier = arguments[0];
          return fills;
-     }},
+     },
+     "-F"},
     {"drop", "NAME", "a player drops every flag carried", Event, CodeFlagDrop, "{} drops {}",
      [](Session& session, const Arguments& arguments, LineResult& result) -> Fills {
          PlayerRecord& carrier = player(session, arguments[0]);
@@ -461,20 +441,17 @@ const Verb Verbs[] = {
     {"game-over", "", "the flag game is over", Event, CodeFlagGameOver, nullptr, deliverPlain},
     {"flag-reset", "", "the flags are reset", Event, CodeFlagReset, nullptr, deliverPlain},
     {"command", "NAME WORD [REST]", "a chat command as typed: command Ace !about", Event,
-     CodeCommand, "{} (access {}) types the command !{}", askPlugin},
+     CodeCommand, "{} (access {}) types the command !{}", askPlugin, "PC"},
     {"ask", "NAME [TOPIC]", "a help request, with a topic or without", Event, CodeHelp,
-     "{} (access {}) asks for help{}", askPlugin},
+     "{} (access {}) asks for help{}", askPlugin, "PC"},
     {"event", "CODE [PARAMETER...]", "any event by code or name, up to six parameters", Event,
      NoEvent, "the host sends event {} ({}){}",
      [](Session& session, const Arguments& arguments, LineResult& result) -> Fills {
-         std::uint32_t code = NoEvent;
-         for (const EventName& event : Events) {
-             code = arguments[0] == event.name ? event.code : code;
-         }
-         if (code == NoEvent) {
-             code = static_cast<std::uint32_t>(
-                 parseNumber(arguments[0], 0, UINT32_MAX, "event code or name"));
-         }
+         const Verb* named = verbNamed(arguments[0]);
+         const std::uint32_t code = named != nullptr && named->code != NoEvent
+                                        ? named->code
+                                        : static_cast<std::uint32_t>(parseNumber(
+                                              arguments[0], 0, UINT32_MAX, "event code or name"));
          Word p[6] = {};
          std::string given;
          for (std::size_t at = 1; at < arguments.values.size(); ++at) {
@@ -482,7 +459,7 @@ const Verb Verbs[] = {
              given += (at == 1 ? " with " : " ") + arguments[at];
          }
          deliver(session, result, code, p[0], p[1], p[2], p[3], p[4], p[5]);
-         const EventName* event = eventNamed(code);
+         const Verb* event = eventNamed(code);
          return {std::to_string(code), event != nullptr ? event->name : "unknown to the plug-in",
                  given};
      }},
@@ -549,10 +526,18 @@ std::string fillIn(const std::string& pattern, const Fills& fills) {
     return text + pattern.substr(at);
 }
 
-// The verb of that name; null when there is none.
+// The verb of that name, or the first that delivers event `code`; null when there is none.
 const Verb* verbNamed(const std::string& name) {
     for (const Verb& verb : Verbs) {
         if (name == verb.name) {
+            return &verb;
+        }
+    }
+    return nullptr;
+}
+const Verb* eventNamed(std::uint32_t code) {
+    for (const Verb& verb : Verbs) {
+        if (verb.code == code) {
             return &verb;
         }
     }
@@ -587,15 +572,15 @@ Fills showHelp(Session&, const Arguments& arguments, LineResult& result) {
     const Verb* verb = verbNamed(topic);
     if (topic == "events") {
         lines.push_back("Event codes and names for 'event', and the parameters read as records:");
-        for (const EventName& event : Events) {
+        for (const Verb& event : Verbs) {
+            if (event.code == NoEvent) {
+                continue;
+            }
             std::string line = "  " + std::to_string(event.code) + " " + event.name;
             for (std::size_t index = 0; event.reads[index] != '\0'; ++index) {
                 const char kind = event.reads[index];
-                line += kind == '-' ? ""
-                                    : " p" + std::to_string(index + 1) +
-                                          (kind == 'P'   ? " @NAME"
-                                           : kind == 'F' ? " %FLAG"
-                                                         : " null");
+                const char* taken = kind == 'P' ? " @NAME" : kind == 'F' ? " %FLAG" : " null";
+                line += kind == '-' ? "" : " p" + std::to_string(index + 1) + taken;
             }
             lines.push_back(line);
         }

@@ -85,9 +85,10 @@ bool matches(const char* pattern, const char* name) {
                      matches(pattern + 1, name + 1);
 }
 
-// The paths a command-line path stands for, in name order: the .scn files under a directory;
-// on Windows, the files a last part with '*' or '?' matches; otherwise the path itself.
-std::vector<std::string> expand(const std::string& path) {
+// Appends the scenario files a command-line path stands for, in name order: the .scn files
+// under a directory; on Windows, the files a last part with '*' or '?' matches; otherwise the
+// path itself. Throws when that names no readable file.
+void addScenarioFiles(const std::string& path, std::vector<std::string>& files) {
     std::vector<std::string> found;
     std::error_code error;
     const std::size_t slash = path.find_last_of("/\\") + 1;
@@ -98,8 +99,8 @@ std::vector<std::string> expand(const std::string& path) {
             }
         }
     } else if (OnWindows && path.find_first_of("*?", slash) != std::string::npos) {
-        const std::string directory = slash == 0 ? "." : path.substr(0, slash);
-        for (const auto& entry : fs::directory_iterator(directory, error)) {
+        for (const auto& entry :
+             fs::directory_iterator(slash == 0 ? "." : path.substr(0, slash), error)) {
             const std::string name = entry.path().filename().string();
             if (matches(path.c_str() + slash, name.c_str())) {
                 found.push_back(path.substr(0, slash) + name);
@@ -109,32 +110,19 @@ std::vector<std::string> expand(const std::string& path) {
         found.push_back(path);
     }
     std::sort(found.begin(), found.end());
-    return found;
-}
-
-// The scenario files the paths stand for; throws when a path names nothing, cannot be read,
-// or is a directory without scenario files.
-std::vector<std::string> scenarioFiles(const std::vector<std::string>& paths) {
-    std::vector<std::string> files;
-    for (const std::string& path : paths) {
-        std::error_code error;
-        const std::vector<std::string> named = expand(path);
-        if (named.empty()) {
-            throw UsageError(fs::exists(path, error) ? "no scenario files in " + shown(path)
-                                                     : "no such file: " + shown(path));
-        }
-        for (const std::string& file : named) {
-            errno = 0;
-            if (file != "-" && !fs::exists(file, error)) {
-                throw UsageError("no such file: " + shown(file));
-            } else if (file != "-" && !std::ifstream(file)) {
-                throw UsageError(shown(file) +
-                                 (errno == EACCES ? ": permission denied" : ": cannot be read"));
-            }
-            files.push_back(file);
-        }
+    if (found.empty() && fs::exists(path, error)) {
+        throw UsageError("no scenario files in " + shown(path));
     }
-    return files;
+    for (const std::string& file : found.empty() ? std::vector{path} : found) {
+        errno = 0;
+        if (file != "-" && (!fs::exists(file, error) || found.empty())) {
+            throw UsageError("no such file: " + shown(file));
+        } else if (file != "-" && !std::ifstream(file)) {
+            throw UsageError(shown(file) +
+                             (errno == EACCES ? ": permission denied" : ": cannot be read"));
+        }
+        files.push_back(file);
+    }
 }
 
 // Reads the command line. Prints the help or the version and exits 0 when asked; throws
@@ -183,7 +171,11 @@ Options parseOptions(int argumentCount, char** arguments) {
                                                       : " applies to interactive mode only"));
         }
     }
-    options.files = scenarioFiles(options.files);
+    std::vector<std::string> named;
+    named.swap(options.files);
+    for (const std::string& path : named) {
+        addScenarioFiles(path, options.files);
+    }
     const std::string& module = options.values["--module"];
     options.values["--module"] =
         module.empty() ? defaultModulePath() : fs::absolute(module).string();
