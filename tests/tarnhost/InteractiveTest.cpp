@@ -31,7 +31,7 @@ TEST_F(InteractiveTest, ConnectsBotOneOnStartAndSaysSo) {
     const std::string printed = session("");
     EXPECT_TRUE(contains(printed, "  the bot connects: the host offers the handshake as version "
                                   "6.5\n      plug-in -> host console: DLL plugin connected.\n"));
-    EXPECT_TRUE(contains(printed, "That handshake was 'init', done for you"));
+    EXPECT_TRUE(contains(printed, "each bot's handshake (init) is done for you"));
 }
 
 TEST_F(InteractiveTest, LeavesTheHandshakeToThePersonWithNoInit) {

@@ -51,7 +51,7 @@ protected:
 };
 
 TEST_P(ScenarioErrorsTest, RefusesTheLineWithItsMessageAndChangesNothing) {
-    const std::vector<std::string> stateBefore = tarnhost::describeState(session);
+    const std::vector<std::string> stateBefore = tarnhost::perform(session, "state").output;
     const std::size_t eventsBefore = fakeplugin::recording().events.size();
     try {
         tarnhost::perform(session, GetParam().line);
@@ -59,7 +59,7 @@ TEST_P(ScenarioErrorsTest, RefusesTheLineWithItsMessageAndChangesNothing) {
     } catch (const tarnhost::ScenarioError& error) {
         EXPECT_EQ(error.what(), std::string(GetParam().message));
     }
-    EXPECT_EQ(tarnhost::describeState(session), stateBefore);
+    EXPECT_EQ(tarnhost::perform(session, "state").output, stateBefore);
     EXPECT_EQ(fakeplugin::recording().events.size(), eventsBefore);
     EXPECT_EQ(session.current, 1u);
 }

@@ -49,7 +49,8 @@ TEST_F(ServerEffectsTest, MovesThePlayerAndReportsTheChangeAfterTheCallbackRetur
 TEST_F(ServerEffectsTest, LeavesAPlayerAlreadyOnTheTeamWhereHeIsAndReportsNothing) {
     fakeplugin::recording().answerToChange = "*setfreq 3";
     const tarnhost::LineResult result = tarnhost::perform(session, "change Cid team 3");
-    EXPECT_EQ(result.output, (Lines{"to Cid: *setfreq 3", "server: Cid is on team 3 already"}));
+    EXPECT_EQ(result.output, (Lines{"to Cid: *setfreq 3",
+                                    "server: ignores \"*setfreq 3\" (Cid is on team 3 already)"}));
     EXPECT_EQ(changesDelivered(), 1u);
 }
 
@@ -98,7 +99,7 @@ TEST_F(ServerEffectsTest, DoesNothingWithEffectsOff) {
     const tarnhost::LineResult result = tarnhost::perform(session, "change Cid team 3");
     EXPECT_EQ(result.output, (Lines{"to Cid: *setfreq 2"}));
     EXPECT_EQ(changesDelivered(), 1u);
-    EXPECT_NE(tarnhost::describeState(session)[1].find("team 3"), std::string::npos);
+    EXPECT_NE(tarnhost::perform(session, "state").output[1].find("team 3"), std::string::npos);
 }
 
 } // namespace

@@ -13,11 +13,12 @@ namespace tarnhost {
 namespace {
 
 constexpr char TranscriptLegend[] =
-    "How to read this: each line in words is something that happens in the arena and that the\n"
-    "host tells the plug-in about. Indented under it are the lines the plug-in sent back through\n"
-    "the host (\"plug-in -> ...\"), what the game server did with them (\"game server: ...\")\n"
-    "and what the host then told the plug-in (\"host -> plug-in: ...\"). Things done \"quietly\"\n"
-    "change the host's lists without telling the plug-in.\n";
+    "How to read this: each line in words is something that happens in the arena, told to the\n"
+    "plug-in. Under it: the lines the plug-in sent back (\"plug-in -> ...\"), what the game "
+    "server\n"
+    "did with them (\"game server: ...\") and what the host then told the plug-in (\"host ->\n"
+    "plug-in: ...\"). Things done \"quietly\" change the host's lists without telling the "
+    "plug-in.\n";
 
 // One line of a scenario and the expected lines below it, shown as output is.
 struct Step {
@@ -26,19 +27,16 @@ struct Step {
     std::vector<std::string> expected;
 };
 
-// Whether the line is `quit` or `exit` alone, which ends a scenario.
-bool endsScenario(const std::string& line) {
-    const std::size_t first = line.find_first_not_of(" \t"), last = line.find_last_not_of(" \t");
-    const std::string word = first == std::string::npos ? "" : line.substr(first, last - first + 1);
-    return word == "quit" || word == "exit";
-}
-
-// Reads a scenario's steps up to its end or `quit`. An expected line must follow a line or
-// another expected line: returns the number of one that does not, else 0.
+// Reads a scenario's steps up to its end or a line `quit` or `exit` alone. An expected line must
+// follow a line or another expected line: returns the number of one that does not, else 0.
 int readSteps(std::istream& in, std::vector<Step>& steps, std::size_t& expectedLines) {
     std::string text, expected, comment;
-    for (int number = 1;
-         std::getline(in, text) && (steps.empty() || !endsScenario(steps.back().text)); ++number) {
+    const auto ends = [](std::string line) {
+        line.erase(0, line.find_first_not_of(" \t")).erase(line.find_last_not_of(" \t") + 1);
+        return line == "quit" || line == "exit";
+    };
+    for (int number = 1; std::getline(in, text) && (steps.empty() || !ends(steps.back().text));
+         ++number) {
         text.erase(0, number == 1 && text.rfind("\xEF\xBB\xBF", 0) == 0 ? 3 : 0);
         text.erase(text.empty() || text.back() != '\r' ? text.size() : text.size() - 1);
         const bool placed = !steps.empty() && !markedLine(steps.back().text, '#', comment) &&
@@ -65,18 +63,6 @@ void tell(const LineResult& result, std::ostream& out) {
     }
     out << (result.delivered && result.story.empty() ? indent + "(the plug-in sends nothing)\n"
                                                      : "");
-}
-
-// Shows where a line's output differs from its expected lines, each line after `margin`.
-void showDifference(const Step& step, const std::string& name, const std::vector<std::string>& got,
-                    const char* margin, std::ostream& out) {
-    out << margin << name << ":" << step.number << ": after " << quoted(step.text) << "\n";
-    for (const std::string& want : step.expected) {
-        out << margin << "  - " << want << "\n";
-    }
-    for (const std::string& printed : got) {
-        out << margin << "  + " << printed << "\n";
-    }
 }
 
 } // namespace
@@ -128,11 +114,18 @@ PlayReport playScenario(Session& session, const std::string& name, std::istream&
         }
         if (report.expectedLines != 0 && (result.acted || !step.expected.empty())) {
             report.comparedLines += step.expected.size();
-            if (result.output != step.expected) {
+            if (result.output != step.expected) { // shown where it happens
                 differs = true;
-                showDifference(step, shownName, result.output,
-                               style == PlayStyle::Transcript ? "      !! " : "",
-                               style == PlayStyle::Plain ? errors : out);
+                const std::string margin = style == PlayStyle::Transcript ? "      !! " : "";
+                std::ostream& shownTo = style == PlayStyle::Plain ? errors : out;
+                shownTo << margin << shownName << ":" << step.number << ": after "
+                        << quoted(step.text) << "\n";
+                for (const std::string& want : step.expected) {
+                    shownTo << margin << "  - " << want << "\n";
+                }
+                for (const std::string& printed : result.output) {
+                    shownTo << margin << "  + " << printed << "\n";
+                }
             }
         }
     }
@@ -179,9 +172,10 @@ int runInteractive(Session& session, std::istream& in, std::ostream& out,
         }
     }
     out << "tarnhost: a stand-in bot host and game server, playing " << shown(options.modulePath)
-        << "\nType scenario lines: 'help' lists them, 'state' shows the arenas, 'quit' ends.\n"
-        << "Game-server effects are " << (session.effects ? "on" : "off") << " ('effects "
-        << (session.effects ? "off" : "on") << "' to change).\n";
+        << "\nType scenario lines (try 'arrive Ace team 3 ship 1'): 'help' lists them, 'state' "
+           "shows the arenas, 'quit' ends. Game-server effects are "
+        << (session.effects ? "on" : "off")
+        << (options.automaticInit ? "; each bot's handshake (init) is done for you.\n" : ".\n");
     std::string line;
     for (int number = 1;; ++number) {
         const bool handshake = options.automaticInit && !bot(session).handshakeDelivered;
@@ -208,10 +202,7 @@ int runInteractive(Session& session, std::istream& in, std::ostream& out,
         } catch (const ScenarioError& error) {
             out << "line " << number << ": " << shown(error.what()) << "; nothing changed\n";
         }
-        out << (handshake && number == 0 ? "(That handshake was 'init', done for you. Try: arrive "
-                                           "Ace team 3 ship 1)\n"
-                                         : "")
-            << std::flush;
+        out << std::flush;
     }
     out << (options.terminal ? "\n" : "");
     return 0;

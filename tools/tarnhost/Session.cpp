@@ -1,7 +1,5 @@
 #include "Tarnhost.h"
 
-#include <algorithm>
-
 namespace tarnhost {
 
 namespace {
@@ -9,14 +7,12 @@ namespace {
 // The longest chain of server moves one line may set off, so a plug-in and a server that keep
 // answering each other cannot hang the session.
 constexpr int LongestMoveChain = 64;
-constexpr char SetTeamCommand[] = "*setfreq ";
-constexpr char ArenaCommand[] = "*arena ";
+constexpr char SetTeamCommand[] = "*setfreq ", ArenaCommand[] = "*arena ";
 
 // Who says a line, in its short form and as told; '%' stands for the player addressed. A voice
 // without a short form appears in the story only.
 struct Voice {
-    const char* shortForm;
-    const char* told;
+    const char *shortForm, *told;
 };
 constexpr Voice Console{"console: ", "plug-in -> host console: "};
 constexpr Voice Public{"arena: ", "plug-in -> everybody, public chat: "};
@@ -82,47 +78,6 @@ void hear(Session& session, const hostsim::SentEvent& sent) {
     }
 }
 
-// Carries out the queued "*setfreq" lines in order; each move is reported to the plug-in as a
-// team change, which may queue more. Stops after LongestMoveChain moves.
-void carryOutMoves(Session& session, LineResult& result) {
-    int moves = 0;
-    for (; !session.pendingMoves.empty(); session.pendingMoves.pop_front()) {
-        const hostsim::SentEvent move = session.pendingMoves.front();
-        const std::string number = move.text.substr(sizeof SetTeamCommand - 1);
-        std::int64_t team = -1;
-        try {
-            team = parseNumber(number, 0, 65535, "team");
-        } catch (const ScenarioError&) {
-        }
-        hostsim::PlayerRecord* target = holder(session, move.handle, move.target());
-        if (team < 0 || target == nullptr) {
-            say(session, result, move.handle, Server,
-                "ignores \"" + move.text + "\" (" +
-                    (team < 0 ? "not a team number" : "no such player") + ")");
-            continue;
-        }
-        const std::uint16_t previousTeam = target->team();
-        if (previousTeam == team) {
-            say(session, result, move.handle, Server,
-                target->name() + " is on team " + number + " already");
-            continue;
-        }
-        if (moves++ == LongestMoveChain) {
-            say(session, result, move.handle, Server,
-                "stops after " + std::to_string(LongestMoveChain) + " moves");
-            break;
-        }
-        target->setTeam(static_cast<std::uint16_t>(team));
-        say(session, result, move.handle, Server, "moves " + target->name() + " to team " + number);
-        say(session, result, move.handle, HostToPlugin,
-            target->name() + " changes to team " + number + " (was team " +
-                std::to_string(previousTeam) + ")");
-        session.host.deliver(hostsim::makeEvent(move.handle, hostsim::CodePlayerChange,
-                                                target->address(), previousTeam, target->ship()));
-    }
-    session.pendingMoves.clear();
-}
-
 } // namespace
 
 Session::Session(hostsim::EventFunction talk, hostsim::Word hostCallback)
@@ -148,64 +103,42 @@ void deliver(Session& session, LineResult& result, std::uint32_t code, hostsim::
     result.delivered = true;
     session.host.clearSent();
     session.host.deliver(hostsim::makeEvent(session.current, code, p1, p2, p3, p4, p5, p6));
-    carryOutMoves(session, result);
-    session.collecting = outer;
-}
-
-std::string flagOwnerText(std::uint16_t team) {
-    return team == hostsim::NobodysTeam ? std::string("nobody") : "team " + std::to_string(team);
-}
-
-std::string placeText(const hostsim::PlayerRecord& record) {
-    return "team " + std::to_string(record.team()) + ", " +
-           (record.ship() == hostsim::SpectatorShip ? std::string("spectating")
-                                                    : "ship " + std::to_string(record.ship()));
-}
-
-// "1 player", "2 players".
-static std::string countText(std::size_t count, const std::string& noun) {
-    return std::to_string(count) + " " + noun + (count == 1 ? "" : "s");
-}
-
-std::vector<std::string> describeState(Session& session) {
-    std::vector<std::string> lines;
-    for (auto& [handle, known] : session.bots) {
-        lines.push_back("bot " + std::to_string(handle) +
-                        (handle == session.current ? " (current)" : "") + ": " +
-                        (!known.handshakeDelivered ? "no handshake yet"
-                         : known.handshakeAnswer.empty()
-                             ? "handshake delivered, no answer"
-                             : "handshake answered \"" + known.handshakeAnswer + "\"") +
-                        "; " + countText(known.arena->players().size(), "player") + ", " +
-                        countText(known.flags.size(), "flag"));
-        for (const auto& record : known.arena->players()) {
-            std::vector<std::string> carried;
-            for (const NamedFlag& held : known.flags) {
-                carried.insert(carried.end(), held.carrier == record->name(), held.name);
-            }
-            const std::string count = std::to_string(record->flagCount());
-            lines.push_back("  player " + record->name() + ": " + placeText(*record) + ", ident " +
-                            std::to_string(record->ident()) + ", access " +
-                            std::to_string(record->access()) +
-                            (!carried.empty()           ? ", carries " + listText(carried)
-                             : record->flagCount() != 0 ? ", carries " + count + " flag(s)"
-                                                        : ""));
+    // The queued "*setfreq" lines, in order, each move reported to the plug-in as a team change
+    // that may queue more; at most LongestMoveChain moves.
+    for (int moves = 0; !session.pendingMoves.empty(); session.pendingMoves.pop_front()) {
+        const hostsim::SentEvent move = session.pendingMoves.front();
+        const std::string number = move.text.substr(sizeof SetTeamCommand - 1);
+        std::int64_t team = -1;
+        try {
+            team = parseNumber(number, 0, 65535, "team");
+        } catch (const ScenarioError&) {
         }
-        for (const NamedFlag& held : known.flags) {
-            const hostsim::PlayerRecord* carrier =
-                held.carrier.empty() ? nullptr : known.players.at(held.carrier);
-            lines.push_back("  flag " + held.name + ": " +
-                            (carrier != nullptr
-                                 ? "carried by " + carrier->name() + " (team " +
-                                       std::to_string(carrier->team()) + ")"
-                                 : "on the field, owned by " + flagOwnerText(held.record->team())));
+        hostsim::PlayerRecord* target = holder(session, move.handle, move.target());
+        const std::string refusal = team < 0            ? "not a team number"
+                                    : target == nullptr ? "no such player"
+                                    : target->team() == team
+                                        ? target->name() + " is on team " + number + " already"
+                                        : "";
+        if (!refusal.empty()) {
+            say(session, result, move.handle, Server,
+                "ignores \"" + move.text + "\" (" + refusal + ")");
+            continue;
+        } else if (moves++ == LongestMoveChain) {
+            say(session, result, move.handle, Server,
+                "stops after " + std::to_string(LongestMoveChain) + " moves");
+            break;
         }
-        if (!known.lastAnnouncement.empty()) {
-            lines.push_back("  last public line: " + known.lastAnnouncement +
-                            " (a lock lifts without a word, so it may be over)");
-        }
+        const std::uint16_t previousTeam = target->team();
+        target->setTeam(static_cast<std::uint16_t>(team));
+        say(session, result, move.handle, Server, "moves " + target->name() + " to team " + number);
+        say(session, result, move.handle, HostToPlugin,
+            target->name() + " changes to team " + number + " (was team " +
+                std::to_string(previousTeam) + ")");
+        session.host.deliver(hostsim::makeEvent(move.handle, hostsim::CodePlayerChange,
+                                                target->address(), previousTeam, target->ship()));
     }
-    return lines;
+    session.pendingMoves.clear();
+    session.collecting = outer;
 }
 
 } // namespace tarnhost

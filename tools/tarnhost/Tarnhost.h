@@ -93,11 +93,6 @@ Bot& bot(Session& session);
 void deliver(Session& session, LineResult& result, std::uint32_t code, hostsim::Word p1 = 0,
              hostsim::Word p2 = 0, hostsim::Word p3 = 0, hostsim::Word p4 = 0, hostsim::Word p5 = 0,
              hostsim::Word p6 = 0);
-// Every bot's arena as the host sees it: a header per bot, a line per player and per flag.
-std::vector<std::string> describeState(Session& session);
-// "team 3", or "nobody" for a flag nobody owns; "team 3, ship 1" or "team 3, spectating".
-std::string flagOwnerText(std::uint16_t team);
-std::string placeText(const hostsim::PlayerRecord& record);
 
 // Plain prints the short form of what each line set off, differences on the error stream;
 // Check prints the differences, then "ok   NAME" or "FAIL NAME"; Transcript tells comments as

@@ -10,32 +10,12 @@ bool isControl(unsigned char byte) {
     return byte < 0x20 || byte == 0x7F;
 }
 
-// The length of the UTF-8 sequence of two to four bytes at `at`; 0 when the bytes there are not
-// one (a stray continuation byte, an overlong form, a lead byte beyond U+10FFFF, a cut sequence).
-std::size_t utf8Length(const std::string& text, std::size_t at) {
-    const auto lead = static_cast<unsigned char>(text[at]);
-    const std::size_t length = lead > 0xF4 ? 0 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2;
-    for (std::size_t next = 1; next < length; ++next) {
-        if (at + next >= text.size() ||
-            (static_cast<unsigned char>(text[at + next]) & 0xC0) != 0x80) {
-            return 0;
-        }
-    }
-    return length < 2 ? 0 : length;
-}
-
 } // namespace
 
 std::vector<std::string> splitWords(const std::string& line) {
     std::vector<std::string> words;
-    for (std::size_t at = 0; at < line.size();) {
-        if (line[at] == ' ' || line[at] == '\t') {
-            ++at;
-            continue;
-        }
-        if (line[at] == '#') {
-            break;
-        }
+    for (std::size_t at = line.find_first_not_of(" \t"); at < line.size() && line[at] != '#';
+         at = line.find_first_not_of(" \t", at)) {
         std::string word;
         if (line[at] == '"') {
             for (++at; at < line.size() && line[at] != '"'; ++at) {
@@ -84,7 +64,18 @@ std::string shown(const std::string& text) {
     std::string safe;
     for (std::size_t at = 0; at < text.size();) {
         const auto byte = static_cast<unsigned char>(text[at]);
-        const std::size_t length = byte < 0x80 ? !isControl(byte) : utf8Length(text, at);
+        // A byte stands for itself, or leads a valid UTF-8 sequence of two to four bytes (not
+        // overlong, not beyond U+10FFFF, not cut short); any other byte is shown as \xNN.
+        std::size_t length = byte < 0x80    ? !isControl(byte)
+                             : byte > 0xF4  ? 0
+                             : byte >= 0xF0 ? 4
+                             : byte >= 0xE0 ? 3
+                             : byte >= 0xC2 ? 2
+                                            : 0;
+        for (std::size_t next = 1; next < length && byte >= 0x80; ++next) {
+            const bool continues = at + next < text.size() && (text[at + next] & 0xC0) == 0x80;
+            length = continues ? length : 0;
+        }
         safe += length == 0 ? std::string("\\x") + "0123456789ABCDEF"[byte >> 4] +
                                   "0123456789ABCDEF"[byte & 0xF]
                             : text.substr(at, length);

@@ -35,24 +35,82 @@ struct Arguments {
 // acts, and returns the fill-ins of the verb's story.
 using Action = Fills (*)(Session&, const Arguments&, LineResult&);
 
+// A verb: its name, its arguments (VALUE must be given and [VALUE] may be, in order; then [key N]
+// and [switch] in any order; [VALUE...] takes any number of values), its help, where help lists
+// it, the event it delivers, its story (the line in words, "{}" for each fill-in of the action;
+// null when the help says it), its action, and what the plug-in reads through each parameter of
+// its event: '-' nothing, 'P' a player, 'F' a flag, 'C' a command, 'H' a host list or callback.
 struct Verb {
-    const char* name;
-    // VALUE must be given and [VALUE] may be, in order; then [key N] and [switch] in any order;
-    // [VALUE...] takes any number of values.
-    const char* arguments;
-    const char* help;
+    const char *name, *arguments, *help;
     Group group;
     std::uint32_t code;
-    // The line in words, with "{}" for each fill-in of the action; null when the help says it.
     const char* story;
     Action act;
-    // What the plug-in reads through each parameter of the event: '-' nothing, 'P' a player,
-    // 'F' a flag, 'C' a command, 'H' a host list or callback.
     const char* reads = "";
 };
 
-const Verb* verbNamed(const std::string& name);
-const Verb* eventNamed(std::uint32_t code);
+const Verb* verbNamed(const std::string& name, std::uint32_t code = NoEvent);
+
+// "team 3", or "nobody" for a flag nobody owns.
+std::string flagOwnerText(std::uint16_t team) {
+    return team == NobodysTeam ? std::string("nobody") : "team " + std::to_string(team);
+}
+
+// "team 3, ship 1" or "team 3, spectating".
+std::string placeText(const PlayerRecord& record) {
+    return "team " + std::to_string(record.team()) + ", " +
+           (record.ship() == SpectatorShip ? std::string("spectating")
+                                           : "ship " + std::to_string(record.ship()));
+}
+
+// "1 player", "2 players".
+std::string countText(std::size_t count, const std::string& noun) {
+    return std::to_string(count) + " " + noun + (count == 1 ? "" : "s");
+}
+
+// `state`: every bot's arena as the host sees it, a header per bot, a line per player and flag.
+std::vector<std::string> describeState(Session& session) {
+    std::vector<std::string> lines;
+    for (auto& [handle, known] : session.bots) {
+        lines.push_back("bot " + std::to_string(handle) +
+                        (handle == session.current ? " (current)" : "") + ": " +
+                        (!known.handshakeDelivered ? "no handshake yet"
+                         : known.handshakeAnswer.empty()
+                             ? "handshake delivered, no answer"
+                             : "handshake answered \"" + known.handshakeAnswer + "\"") +
+                        "; " + countText(known.arena->players().size(), "player") + ", " +
+                        countText(known.flags.size(), "flag"));
+        for (const auto& record : known.arena->players()) {
+            std::vector<std::string> carried;
+            for (const NamedFlag& held : known.flags) {
+                if (held.carrier == record->name()) {
+                    carried.push_back(held.name);
+                }
+            }
+            const std::string count = std::to_string(record->flagCount());
+            lines.push_back("  player " + record->name() + ": " + placeText(*record) + ", ident " +
+                            std::to_string(record->ident()) + ", access " +
+                            std::to_string(record->access()) +
+                            (!carried.empty()           ? ", carries " + listText(carried)
+                             : record->flagCount() != 0 ? ", carries " + count + " flag(s)"
+                                                        : ""));
+        }
+        for (const NamedFlag& held : known.flags) {
+            const PlayerRecord* carrier =
+                held.carrier.empty() ? nullptr : known.players.at(held.carrier);
+            lines.push_back("  flag " + held.name + ": " +
+                            (carrier != nullptr
+                                 ? "carried by " + carrier->name() + " (team " +
+                                       std::to_string(carrier->team()) + ")"
+                                 : "on the field, owned by " + flagOwnerText(held.record->team())));
+        }
+        if (!known.lastAnnouncement.empty()) {
+            lines.push_back("  last public line: " + known.lastAnnouncement +
+                            " (a lock lifts without a word, so it may be over)");
+        }
+    }
+    return lines;
+}
 
 // The error for a name the current bot does not know, listing the names it knows.
 ScenarioError unknown(Session& session, const char* kind, const std::string& name,
@@ -229,36 +287,6 @@ Fills askPlugin(Session& session, const Arguments& arguments, LineResult& result
             isCommand      ? word + (rest.empty() ? "" : " " + rest)
             : rest.empty() ? ""
                            : " on \"" + rest + "\""};
-}
-
-// A raw event parameter: a number, @PLAYER's or %FLAG's record address, or null (0). Where
-// the plug-in reads through the parameter, only a record of the kind it reads or null is
-// taken: any other number would have it read memory that is not a record.
-Word parameter(Session& session, std::uint32_t code, std::size_t index, const std::string& word) {
-    const Verb* event = eventNamed(code);
-    const std::string reads = event != nullptr ? event->reads : "";
-    const char kind = index < reads.size() ? reads[index] : '-';
-    const char first = word.empty() ? '\0' : word[0];
-    if (word == "null") {
-        return 0;
-    }
-    if (kind != '-' && !(kind == 'P' && first == '@') && !(kind == 'F' && first == '%')) {
-        throw ScenarioError(
-            "p" + std::to_string(index + 1) + " of event " + std::to_string(code) + " is read as " +
-            (kind == 'P'   ? "a player's address: give @NAME or null"
-             : kind == 'F' ? "a flag's address: give %FLAG or null"
-             : kind == 'C' ? "a command's address: give null, or use 'command' or 'ask'"
-                           : "an address: give null, or use 'init'"));
-    }
-    if (first == '@' || first == '%') {
-        return first == '@' ? player(session, word.substr(1)).address()
-                            : flag(session, word.substr(1)).record->address();
-    }
-    if (first == '-') {
-        return static_cast<std::uint32_t>(parseNumber(word, INT32_MIN, 0, "parameter"));
-    }
-    constexpr std::uint64_t widest = UINTPTR_MAX < INT64_MAX ? UINTPTR_MAX : INT64_MAX;
-    return static_cast<Word>(parseNumber(word, 0, static_cast<std::int64_t>(widest), "parameter"));
 }
 
 Fills showHelp(Session& session, const Arguments& arguments, LineResult& result);
@@ -454,12 +482,35 @@ const Verb Verbs[] = {
                                               arguments[0], 0, UINT32_MAX, "event code or name"));
          Word p[6] = {};
          std::string given;
+         // Where the plug-in reads through a parameter, only a record of the kind it reads, or
+         // null, is taken: any other number would have it read memory that is not a record.
+         const std::string reads = verbNamed("", code) != nullptr ? verbNamed("", code)->reads : "";
          for (std::size_t at = 1; at < arguments.values.size(); ++at) {
-             p[at - 1] = parameter(session, code, at - 1, arguments[at]);
-             given += (at == 1 ? " with " : " ") + arguments[at];
+             const std::string& word = arguments[at];
+             const char kind = at - 1 < reads.size() ? reads[at - 1] : '-', first = word[0];
+             if (word != "null" && kind != '-' && !(kind == 'P' && first == '@') &&
+                 !(kind == 'F' && first == '%')) {
+                 throw ScenarioError(
+                     "p" + std::to_string(at) + " of event " + std::to_string(code) +
+                     " is read as " +
+                     (kind == 'P'   ? "a player's address: give @NAME or null"
+                      : kind == 'F' ? "a flag's address: give %FLAG or null"
+                      : kind == 'C' ? "a command's address: give null, or use 'command' or 'ask'"
+                                    : "an address: give null, or use 'init'"));
+             }
+             constexpr std::uint64_t widest = UINTPTR_MAX < INT64_MAX ? UINTPTR_MAX : INT64_MAX;
+             p[at - 1] =
+                 word == "null" ? 0
+                 : first == '@' ? player(session, word.substr(1)).address()
+                 : first == '%' ? flag(session, word.substr(1)).record->address()
+                 : first == '-'
+                     ? static_cast<std::uint32_t>(parseNumber(word, INT32_MIN, 0, "parameter"))
+                     : static_cast<Word>(
+                           parseNumber(word, 0, static_cast<std::int64_t>(widest), "parameter"));
+             given += (at == 1 ? " with " : " ") + word;
          }
          deliver(session, result, code, p[0], p[1], p[2], p[3], p[4], p[5]);
-         const Verb* event = eventNamed(code);
+         const Verb* event = verbNamed("", code);
          return {std::to_string(code), event != nullptr ? event->name : "unknown to the plug-in",
                  given};
      }},
@@ -516,28 +567,10 @@ Arguments readArguments(const Verb& verb, const std::vector<std::string>& words)
     return arguments;
 }
 
-// `pattern` with each "{}" replaced by the next fill-in; missing ones leave nothing.
-std::string fillIn(const std::string& pattern, const Fills& fills) {
-    std::string text;
-    std::size_t next = 0, at = 0;
-    for (std::size_t mark; (mark = pattern.find("{}", at)) != std::string::npos; at = mark + 2) {
-        text += pattern.substr(at, mark - at) + (next < fills.size() ? fills[next++] : "");
-    }
-    return text + pattern.substr(at);
-}
-
 // The verb of that name, or the first that delivers event `code`; null when there is none.
-const Verb* verbNamed(const std::string& name) {
+const Verb* verbNamed(const std::string& name, std::uint32_t code) {
     for (const Verb& verb : Verbs) {
-        if (name == verb.name) {
-            return &verb;
-        }
-    }
-    return nullptr;
-}
-const Verb* eventNamed(std::uint32_t code) {
-    for (const Verb& verb : Verbs) {
-        if (verb.code == code) {
+        if (name == verb.name || (code != NoEvent && verb.code == code)) {
             return &verb;
         }
     }
@@ -559,9 +592,8 @@ const char* const ExpectedLineHelp[] = {
     "  > to NAME: TEXT          the plug-in said TEXT privately to NAME",
     "  > server: TEXT           what the game server did (with effects on)",
     "  > [bot N] ...            any of these from bot N; bot 1's lines carry no prefix",
-    "A line followed by no '>' line must print nothing. '#' starts a comment (told as",
-    "narration by --transcript). Quote names and texts with blanks (\"a b\"); numbers are",
-    "decimal, 0x-hex or negative.",
+    "A line followed by no '>' line prints nothing. '#' starts a comment (narration in a",
+    "transcript); quote texts with blanks (\"a b\"); numbers are decimal, 0x-hex or negative.",
 };
 
 // `help [VERB|events]`: the verbs by group with the forms of expected lines, one verb, or
@@ -610,21 +642,24 @@ LineResult perform(Session& session, const std::string& line) {
     LineResult result;
     const std::vector<std::string> words = splitWords(line);
     const Verb* verb = words.empty() ? nullptr : verbNamed(words[0]);
-    if (!words.empty() && verb == nullptr) {
-        throw ScenarioError("unknown verb " + quoted(words[0]) + " (try 'help')");
+    if (verb == nullptr) {
+        return words.empty()
+                   ? result
+                   : throw ScenarioError("unknown verb " + quoted(words[0]) + " (try 'help')");
     }
-    if (verb != nullptr) {
-        const Fills fills = verb->act(session, readArguments(*verb, words), result);
-        result.action = fillIn(verb->story != nullptr ? verb->story : verb->help, fills);
-        result.acted = verb->group != Looking;
-        result.story = result.acted ? result.story : result.output;
-        for (std::vector<std::string>* lines : {&result.output, &result.story}) {
-            std::transform(lines->begin(), lines->end(), lines->begin(), shown); // no raw bytes
-        }
-        result.action = shown(result.action);
-        const bool marked =
-            result.acted && session.bots.size() > 1 && std::string(verb->name) != "bot";
-        result.action.insert(0, marked ? "[bot " + std::to_string(session.current) + "] " : "");
+    const Fills fills = verb->act(session, readArguments(*verb, words), result);
+    result.acted = verb->group != Looking;
+    const bool marked = result.acted && session.bots.size() > 1 && verb->name != std::string("bot");
+    result.action = marked ? "[bot " + std::to_string(session.current) + "] " : "";
+    const std::string story = verb->story != nullptr ? verb->story : verb->help;
+    std::size_t at = 0, next = 0; // each "{}" of the story takes the next fill-in
+    for (std::size_t mark; (mark = story.find("{}", at)) != std::string::npos; at = mark + 2) {
+        result.action += story.substr(at, mark - at) + (next < fills.size() ? fills[next++] : "");
+    }
+    result.action = shown(result.action + story.substr(at));
+    result.story = result.acted ? result.story : result.output;
+    for (std::vector<std::string>* lines : {&result.output, &result.story}) {
+        std::transform(lines->begin(), lines->end(), lines->begin(), shown); // no raw bytes
     }
     return result;
 }

@@ -10,6 +10,7 @@
 #include <iostream>
 #include <map>
 #include <set>
+#include <utility>
 
 #if defined(_WIN32)
 #include <io.h>
@@ -33,8 +34,8 @@ constexpr char Help[] =
     "       tarnhost [OPTIONS] --check FILE...     play scenarios, print only the differences\n"
     "       tarnhost [OPTIONS] --transcript FILE...  tell scenarios as stories in words\n"
     "A FILE may be a directory (its .scn files, walked in name order) or - (standard input).\n"
-    "Without a FILE, tarnhost is interactive on a terminal; otherwise it plays its standard\n"
-    "input as it plays a file. 'help' inside lists the lines of a scenario.\n"
+    "Without a FILE, tarnhost is interactive on a terminal ('help' there lists the lines of a\n"
+    "scenario); otherwise it plays its standard input as it plays a file.\n"
     "  --module PATH   the plug-in to load (default: the module beside tarnhost)\n"
     "  --effects       game-server effects from the first line (the interactive default)\n"
     "  --no-effects    no game-server effects until 'effects on' (the default for files)\n"
@@ -45,17 +46,14 @@ constexpr char Help[] =
     "Exit status: 0 everything printed what the files expect, 1 some line differs or cannot\n"
     "be carried out (or --check found nothing to check), 2 bad usage or unreadable input.\n";
 
-// A mistake on the command line; the message names it.
-struct UsageError : std::runtime_error {
-    using std::runtime_error::runtime_error;
-};
+// A mistake on the command line, or input that cannot be read: the message names it.
+using UsageError = std::runtime_error;
 
-// The options given, with the values of --module and --record, and the files named.
+// The options given, each with its value ("" for a switch), and the files named.
 struct Options {
-    std::set<std::string> given;
     std::map<std::string, std::string> values;
     std::vector<std::string> files;
-    bool has(const char* option) const { return given.count(option) != 0; }
+    bool has(const char* option) const { return values.count(option) != 0; }
 };
 
 // The module beside the real executable, symbolic links resolved, however it was started.
@@ -139,7 +137,6 @@ Options parseOptions(int argumentCount, char** arguments) {
             std::exit(0);
         } else if (switches.count(argument) != 0 ||
                    (takesValue && index + 1 < argumentCount && arguments[index + 1][0] != '\0')) {
-            options.given.insert(argument);
             options.values[argument] = takesValue ? arguments[++index] : "";
         } else if (takesValue) {
             throw UsageError(argument +
@@ -171,9 +168,7 @@ Options parseOptions(int argumentCount, char** arguments) {
                                                       : " applies to interactive mode only"));
         }
     }
-    std::vector<std::string> named;
-    named.swap(options.files);
-    for (const std::string& path : named) {
+    for (const std::string& path : std::exchange(options.files, {})) {
         addScenarioFiles(path, options.files);
     }
     const std::string& module = options.values["--module"];
@@ -190,7 +185,7 @@ int main(int argumentCount, char** arguments) {
     Options options;
     try {
         options = parseOptions(argumentCount, arguments);
-    } catch (const UsageError& error) {
+    } catch (const std::exception& error) {
         std::cerr << "tarnhost: " << error.what() << "\nTry 'tarnhost --help'.\n";
         return 2;
     }
