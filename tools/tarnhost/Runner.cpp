@@ -173,7 +173,7 @@ int runInteractive(Session& session, std::istream& in, std::ostream& out,
     }
     out << "tarnhost: a stand-in bot host and game server, playing " << shown(options.modulePath)
         << "\nType scenario lines (try 'arrive Ace team 3 ship 1'): 'help' lists them, 'state' "
-           "shows the arenas, 'quit' ends. Game-server effects are "
+           "shows the arenas, 'quit' ends.\nGame-server effects are "
         << (session.effects ? "on" : "off")
         << (options.automaticInit ? "; each bot's handshake (init) is done for you.\n" : ".\n");
     std::string line;

@@ -16,7 +16,6 @@
 #include <io.h>
 #include <windows.h>
 #define isatty _isatty
-#define STDIN_FILENO _fileno(stdin)
 constexpr bool OnWindows = true;
 #else
 #include <unistd.h>
