@@ -13,12 +13,8 @@ namespace {
 
 using namespace hostsim;
 using Fills = std::vector<std::string>;
-
 constexpr std::uint32_t NoEvent = 0xFFFFFFFF;
-
-// Where help lists a verb.
-enum Group { Setup, Event, Looking };
-
+enum Group { Setup, Event, Looking }; // where help lists a verb
 struct Verb;
 
 // A line's words as its verb's arguments describe them: the values in order, and each keyword
