@@ -423,8 +423,9 @@ const Verb Verbs[] = {
          const std::uint16_t team = record.team();
          const std::uint8_t ship = record.ship();
          writeFields(values, record);
+         const Fills fills{arguments[0], before, placeText(record)}; // before the server moves
          deliver(session, result, CodePlayerChange, record.address(), team, ship);
-         return {arguments[0], before, placeText(record)};
+         return fills;
      },
      "P"},
     {"grab", "NAME FLAG", "a player picks a flag off the field", Event, CodeFlagGrab,
