@@ -19,14 +19,14 @@ std::size_t expectedLinesIn(const std::string& text) {
     std::istringstream in(text);
     std::size_t count = 0;
     std::string line, rest;
-    for (bool first = true; std::getline(in, line); first = false) {
-        line.erase(0, first && line.rfind("\xEF\xBB\xBF", 0) == 0 ? 3 : 0);
+    for (bool firstLine = true; std::getline(in, line); firstLine = false) {
+        line.erase(0, firstLine && line.rfind("\xEF\xBB\xBF", 0) == 0 ? 3 : 0);
         line.erase(line.empty() || line.back() != '\r' ? line.size() : line.size() - 1);
         count += tarnhost::markedLine(line, '>', rest) ? 1 : 0;
-        const std::size_t first = line.find_first_not_of(" \t");
-        const std::size_t last = line.find_last_not_of(" \t");
+        const std::size_t start = line.find_first_not_of(" \t");
+        const std::size_t end = line.find_last_not_of(" \t");
         const std::string word =
-            first == std::string::npos ? "" : line.substr(first, last - first + 1);
+            start == std::string::npos ? "" : line.substr(start, end - start + 1);
         if (word == "quit" || word == "exit") {
             break;
         }
