@@ -113,7 +113,7 @@ row 0 "Event codes and names for 'event', and the parameters read as records:" $
 row 0 "ok   -" "${connected}player Ace team 3 ship 1
 flag north team 3
 flag south team 3
-event grab null %north
+event flag-grab null %north
 $locked
 command Ace !about
 > to Ace: When one team owns all the flags, I disallow freq-hopping.

@@ -54,10 +54,8 @@ void hear(Session& session, const hostsim::SentEvent& sent) {
         return;
     }
     LineResult& result = *session.collecting;
-    if (sent.isEcho()) {
-        say(session, result, sent.handle, Console, sent.text);
-    } else if (sent.isPublic()) {
-        say(session, result, sent.handle, Public, sent.text);
+    if (sent.isEcho() || sent.isPublic()) {
+        say(session, result, sent.handle, sent.isEcho() ? Console : Public, sent.text);
     } else if (sent.isPrivate()) {
         const hostsim::PlayerRecord* target = holder(session, sent.handle, sent.target());
         say(session, result, sent.handle, Private, sent.text,

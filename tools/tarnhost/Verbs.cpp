@@ -472,11 +472,13 @@ const Verb Verbs[] = {
     {"event", "CODE [PARAMETER...]", "any event by code or name, up to six parameters", Event,
      NoEvent, "the host sends event {} ({}){}",
      [](Session& session, const Arguments& arguments, LineResult& result) -> Fills {
-         const Verb* named = verbNamed(arguments[0]);
+         const std::string& name = arguments[0]; // flag-grab and flag-drop as the host names them
+         const Verb* named =
+             verbNamed(name == "flag-grab" || name == "flag-drop" ? name.substr(5) : name);
          const std::uint32_t code = named != nullptr && named->code != NoEvent
                                         ? named->code
                                         : static_cast<std::uint32_t>(parseNumber(
-                                              arguments[0], 0, UINT32_MAX, "event code or name"));
+                                              name, 0, UINT32_MAX, "event code or name"));
          Word p[6] = {};
          std::string given;
          // Where the plug-in reads through a parameter, only a record of the kind it reads, or
