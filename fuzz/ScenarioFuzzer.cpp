@@ -52,9 +52,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::ostringstream out, errors;
         tarnhost::PlayReport report;
         {
-            tarnhost::Session session(
-                &hostsim::talkToLinkedCore,
-                reinterpret_cast<hostsim::Word>(&hostsim::receiveFromLinkedCore));
+            tarnhost::Session session(hostsim::linkedCore().talk, hostsim::linkedCore().callback);
             report = tarnhost::playScenario(session, "fuzz.scn", in, style, out, errors);
         }
         tarnwick::destroyAllInstances();

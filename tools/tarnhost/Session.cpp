@@ -79,7 +79,7 @@ void hear(Session& session, const hostsim::SentEvent& sent) {
 } // namespace
 
 Session::Session(hostsim::EventFunction talk, hostsim::Word hostCallback)
-    : host(talk), callback(hostCallback) {
+    : host(hostsim::PluginLink{talk, hostCallback}) {
     host.onSend = [this](const hostsim::SentEvent& sent) { hear(*this, sent); };
 }
 

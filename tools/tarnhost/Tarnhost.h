@@ -68,14 +68,12 @@ struct Bot {
 // lines are shown (effects), and the moves and line being collected during a delivery.
 struct Session {
     // Delivers to `talk`, handing the plug-in `hostCallback` in the handshake; bot 1, effects off.
-    explicit Session(
-        hostsim::EventFunction talk,
-        hostsim::Word hostCallback = reinterpret_cast<hostsim::Word>(&hostsim::Host::receive));
+    explicit Session(hostsim::EventFunction talk,
+                     hostsim::Word hostCallback = hostsim::Host::recordingCallback());
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
 
     hostsim::Host host;
-    hostsim::Word callback;
     std::map<std::uint32_t, Bot> bots;
     std::uint32_t current = 1;
     bool effects = false;

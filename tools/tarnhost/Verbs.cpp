@@ -394,10 +394,10 @@ const Verb Verbs[] = {
          Bot& current = bot(session);
          current.handshakeDelivered = true;
          current.handshakeAnswer.clear();
-         deliver(session, result, CodeInit, versionWord(major, minor),
-                 callback ? session.callback : 0,
-                 lists ? current.arena->playerList().headAddress() : 0,
-                 lists ? current.arena->flagList().headAddress() : 0);
+         const HostEvent event =
+             session.host.initEvent(session.current, versionWord(major, minor), callback);
+         deliver(session, result, CodeInit, event.parameters[0], event.parameters[1],
+                 lists ? event.parameters[2] : 0, lists ? event.parameters[3] : 0);
          return {std::to_string(major) + "." + std::to_string(minor),
                  std::string(callback ? "" : ", without a callback") +
                      (lists ? "" : ", without its player and flag lists")};
