@@ -9,7 +9,7 @@ work=${1:-$(mktemp -d)}
 mkdir -p "$work"
 cd "$work" || exit 1
 
-windows_compiler=i686-w64-mingw32-g++-posix
+windows_compiler=i686-w64-mingw32-g++-win32
 export_talk='extern "C" __declspec(dllexport) void talk(void*) {}'
 elf_talk='extern "C" __attribute__((visibility("default"))) void talk(void*) {}'
 uses_runtime='#include <string>
