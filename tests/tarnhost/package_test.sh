@@ -17,10 +17,8 @@ for tool in wine unzip; do
         exit 77
     fi
 done
-export WINEPREFIX=${WINEPREFIX:-$root/build/wineprefix}
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
-unset DISPLAY WAYLAND_DISPLAY
+# Runs a Windows program in the project's own wine prefix.
+wine_run=$root/cmake/wine-run
 
 zip_path=$(scripts/package "$@" | tail -n 1) || {
     echo "FAIL: scripts/package failed"
@@ -49,34 +47,34 @@ done
 cd "$folder" || exit 1
 
 echo "---- wine tarnhost.exe --check scenarios"
-timeout 600 wine tarnhost.exe --check scenarios | tr -d '\r' | tee "$scratch/check.out"
+timeout 600 "$wine_run" tarnhost.exe --check scenarios | tr -d '\r' | tee "$scratch/check.out"
 status=${PIPESTATUS[0]}
 ((status == 0)) || fail "the bundled scenarios do not pass under wine (exit $status)"
 [[ $(grep -c '^ok ' "$scratch/check.out") -eq $(ls scenarios/*.scn | wc -l) ]] ||
     fail "not every bundled scenario reported ok"
 
 echo "---- wine tarnhost.exe --check scenarios\\*.scn (the guide's command)"
-timeout 600 wine tarnhost.exe --check 'scenarios\*.scn' | tr -d '\r' >"$scratch/wildcard.out"
+timeout 600 "$wine_run" tarnhost.exe --check 'scenarios\*.scn' | tr -d '\r' >"$scratch/wildcard.out"
 status=${PIPESTATUS[0]}
 count=$(ls scenarios/*.scn | wc -l)
 ((status == 0)) && [[ $(tail -n 1 "$scratch/wildcard.out") == "$count passed, 0 failed" ]] ||
     fail "the guide's wildcard command does not check every scenario: $(tail -n 2 "$scratch/wildcard.out")"
 
 echo "---- wine tarnhost.exe --transcript scenarios\\demo.scn"
-timeout 300 wine tarnhost.exe --transcript 'scenarios\demo.scn' | tr -d '\r' >"$scratch/demo.out"
+timeout 300 "$wine_run" tarnhost.exe --transcript 'scenarios\demo.scn' | tr -d '\r' >"$scratch/demo.out"
 status=${PIPESTATUS[0]}
 ((status == 0)) || fail "the demo transcript exited $status"
 grep -qF 'game server: every player reads "Freq 3 LOCKED -- No freq-hopping."' \
     "$scratch/demo.out" || fail "the demo transcript does not show the lock announcement"
 
 echo "---- wine cmd /c play-demo.cmd"
-timeout 300 wine cmd /c play-demo.cmd </dev/null 2>&1 | tr -d '\r' >"$scratch/cmd.out"
+timeout 300 "$wine_run" cmd /c play-demo.cmd </dev/null 2>&1 | tr -d '\r' >"$scratch/cmd.out"
 grep -qF 'plug-in -> Cid, privately: *setfreq 2' "$scratch/cmd.out" ||
     fail "play-demo.cmd does not play the demo: $(head -n 5 "$scratch/cmd.out")"
 
 echo "---- a scenario piped to wine tarnhost.exe -"
 printf 'init\r\n> console: DLL plugin connected.\r\nterm\r\n> console: DLL plugin disconnected.\r\n' |
-    timeout 300 wine tarnhost.exe --check - | tr -d '\r' >"$scratch/pipe.out"
+    timeout 300 "$wine_run" tarnhost.exe --check - | tr -d '\r' >"$scratch/pipe.out"
 status=${PIPESTATUS[1]}
 ((status == 0)) && [[ $(head -n 1 "$scratch/pipe.out") == "ok   -" ]] ||
     fail "a piped scenario does not pass (exit $status): $(head -n 2 "$scratch/pipe.out")"
@@ -84,7 +82,7 @@ status=${PIPESTATUS[1]}
 echo "---- interactive wine tarnhost.exe -i, run from another folder"
 cd "$scratch" || exit 1
 printf 'arrive Ace team 3 ship 1\nflag north team 3\narena-enter\nstate\n' |
-    timeout 300 wine "$folder/tarnhost.exe" -i | tr -d '\r' >"$scratch/session.out"
+    timeout 300 "$wine_run" "$folder/tarnhost.exe" -i | tr -d '\r' >"$scratch/session.out"
 for expected in "plug-in -> host console: DLL plugin connected." \
     "plug-in -> everybody, public chat: *arena Freq 3 LOCKED -- No freq-hopping." \
     "player Ace: team 3, ship 1, ident 0, access 0"; do

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Checks built modules and programs at the binary level.
-#   tests/dll_exports.sh MACHINE FILE...      MACHINE is i386 or x86-64
+#   tests/binaries/dll_exports.sh MACHINE FILE...      MACHINE is i386 or x86-64
 # For every FILE it fails unless the file is built for MACHINE (read from its headers), and:
 #   *.dll  is a 32-bit PE DLL whose export table holds `talk` and nothing else, by name or by
 #          ordinal, and which imports no MinGW runtime DLL;

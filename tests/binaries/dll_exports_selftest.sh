@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Proves that tests/dll_exports.sh tells good modules from bad ones: builds tiny modules that
+# Proves that tests/binaries/dll_exports.sh tells good modules from bad ones: builds tiny modules that
 # each break one rule (or none) and fails unless the checker accepts exactly the sound ones.
 #   tests/dll_exports_selftest.sh [WORK_DIRECTORY]   (default: a fresh temporary directory)
 set -uo pipefail
