@@ -1,15 +1,9 @@
-# The project version, written once in project(... VERSION ...), as the programs see it.
+# The project version, written once in project(... VERSION ...), in the Windows binaries.
 #
-# tarnwick_version: an interface target whose users can #include "TarnwickVersion.h", which
-# defines TARNWICK_VERSION ("1.2.3") and TARNWICK_VERSION_MAJOR, _MINOR and _PATCH.
 # tarnwick_version_resource(TARGET DESCRIPTION): on Windows, gives TARGET a version resource
 # (what Windows shows in the file's Properties); elsewhere it does nothing.
 
 set(TARNWICK_GENERATED_DIR ${CMAKE_BINARY_DIR}/generated)
-configure_file(${CMAKE_CURRENT_LIST_DIR}/TarnwickVersion.h.in
-               ${TARNWICK_GENERATED_DIR}/TarnwickVersion.h @ONLY)
-add_library(tarnwick_version INTERFACE)
-target_include_directories(tarnwick_version INTERFACE ${TARNWICK_GENERATED_DIR})
 
 # Adds a VERSIONINFO resource to TARGET: FileVersion and ProductVersion from the project version,
 # ProductName, FileDescription, InternalName and OriginalFilename (the file name as built).
