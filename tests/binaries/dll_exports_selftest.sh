@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Proves that tests/binaries/dll_exports.sh tells good modules from bad ones: builds tiny modules that
-# each break one rule (or none) and fails unless the checker accepts exactly the sound ones.
-#   tests/dll_exports_selftest.sh [WORK_DIRECTORY]   (default: a fresh temporary directory)
+# Proves that tests/binaries/dll_exports.sh tells good modules from bad ones: builds tiny modules
+# that each break one rule (or none) and fails unless the checker accepts exactly the sound ones.
+#   tests/binaries/dll_exports_selftest.sh [WORK_DIRECTORY]   (default: a fresh temporary directory)
 set -uo pipefail
 
 checker=$(cd "$(dirname "$0")" && pwd)/dll_exports.sh

@@ -47,7 +47,8 @@ for path in "$@"; do
     echo "$path: $(wc -l <<<"$imported") imports"
     while read -r dll function; do
         [[ -n $function ]] || continue
-        echo "FAIL $path imports $function from $dll, which $(basename "$list") does not allow for $name"
+        echo "FAIL $path imports $function from $dll," \
+            "which $(basename "$list") does not allow for $name"
         failures=$((failures + 1))
     done <<<"$unlisted"
 done

@@ -52,7 +52,8 @@ for path in "$@"; do
     [[ -n $(string_value FileDescription "$resource") ]] || fail "$path" "FileDescription is empty"
     [[ $(string_value OriginalFilename "$resource") == "$(basename "$path")" ]] ||
         fail "$path" "OriginalFilename is '$(string_value OriginalFilename "$resource")'"
-    echo "  $(string_value FileDescription "$resource"), version $(string_value FileVersion "$resource")"
+    echo "  $(string_value FileDescription "$resource")," \
+        "version $(string_value FileVersion "$resource")"
 done
 if ((failures > 0)); then
     echo "$failures problem(s) found"
