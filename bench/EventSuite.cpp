@@ -256,7 +256,6 @@ void benchmarkWalk(benchmark::State& state, FlagState flags) {
     const hostsim::Word playerHead = arena.playerList().headAddress();
     const hostsim::Word flagHead = arena.flagList().headAddress();
     const auto walk = [=] { benchmark::DoNotOptimize(walkHostLists(playerHead, flagHead)); };
-    walk();
     runEvents(
         state, WalkNames[static_cast<int>(flags)], false, [] {}, walk);
 }

@@ -1,9 +1,9 @@
 #!/usr/bin/env python3
 """format_results.py DIRECTORY: writes bench/RESULTS.md on standard output from what
-scripts/bench left in DIRECTORY: suite.json and suite32.json (the event suite of the 64-bit and
-the 32-bit build, from Google Benchmark's JSON reporter), callgrind/ and callgrind32/ (their
-callgrind dumps, named "NAME/PLAYERS/EVENTS") and replay.txt. Exits 1, after writing it all,
-when a run reported an error or an event allocated more than its allowance."""
+scripts/bench left in DIRECTORY: suite.json and suite32.json (each build's event suite, from
+Google Benchmark's JSON reporter), callgrind/ and callgrind32/ (their callgrind dumps, named
+"NAME/PLAYERS/EVENTS") and replay.txt. Exits 1, after writing it all, when a run failed or an
+event allocated beyond its allowance."""
 import json
 import pathlib
 import re
@@ -16,11 +16,12 @@ METHOD = (
     "Each event goes through `talk` of the plug-in core linked statically into the benchmark, "
     "driven by hostsim: bot N plays in an arena of N players, half on team 1 and half on team 2, "
     "all in ships, with a quarter as many flags; every eighth player of a team carries a flag. "
-    "The host callback only counts what it receives. Google Benchmark runs three repetitions of "
-    "each case and walk, in random order among all of them so that a burst of load elsewhere "
-    "cannot fall on all three; a time is the fastest repetition of a case over the fastest of the "
-    "bare walk of the same arena, in the same run. The 32-bit build (`-m32`, preset `bench32`) "
-    "runs right after the 64-bit one.")
+    "The host callback only counts what it receives. Google Benchmark runs five repetitions of "
+    "each case and walk, in random order among all of them; a time is that of the fastest "
+    "repetition of a case over that of the fastest bare walk of the same arena, in the same run. "
+    "Times are processor time per event, which other processes on a shared machine do not add "
+    "to, except for cases with an untimed step before each event: there, the wall time of the "
+    "events alone. The 32-bit build (`-m32`, preset `bench32`) runs right after the 64-bit one.")
 problems = []
 
 
@@ -34,7 +35,10 @@ def load_suite(path):
         if run.get("error_occurred"):
             problems.append(f"{path.name}: {name}/{players}: {run['error_message']}")
         elif run["run_type"] == "iteration":
-            runs[key] = min(run, runs.get(key, run), key=lambda kept: kept["real_time"])
+            # A run with an untimed step reports the wall time of its events alone as real time.
+            manual = run["run_name"].endswith("manual_time")
+            run["time"] = run["real_time" if manual else "cpu_time"]
+            runs[key] = min(run, runs.get(key, run), key=lambda kept: kept["time"])
     return suite["context"], runs
 
 
@@ -61,7 +65,7 @@ def shown(value, decimals=2):
 
 def walk_ratio(runs, name, players):
     """A case's time over the time of the bare walk it is labelled with."""
-    times = {key: run["real_time"] for key, run in runs.items()}
+    times = {key: run["time"] for key, run in runs.items()}
     return ratio(times, name, runs.get((name, players), {}).get("label"), players)
 
 
@@ -102,23 +106,24 @@ def main(directory):
     sizes = sorted({players for _, players in runs})
     order = {name: run["family_index"] for (name, _), run in runs.items() if run.get("label")}
     cases = [(name, name) for name in sorted(order, key=order.get)]
-    survey = [(name + build, (suite, name)) for build, suite in zip(BUILDS, suites) for name in SURVEY]
-    missed = [title for title, (suite, name) in survey
-              if any((walk_ratio(suite, name, size) or 0) > TARGET for size in sizes if size >= FLOOR)]
+    survey = [(name + build, (suite, name)) for build, suite in zip(BUILDS, suites)
+              for name in SURVEY]
+    missed = [title for title, (suite, name) in survey if any(
+        (walk_ratio(suite, name, size) or 0) > TARGET for size in sizes if size >= FLOOR)]
     instructions = [(name, name) for name in dict.fromkeys(name for name, _ in counts[0])]
     ratios = [(f"{name} ÷ {walk}{build}", (count, name, walk))
               for build, count in zip(BUILDS, counts) for name, walk in SURVEY.items()]
     out = ["# Benchmark results", "", machine(context), "", METHOD, "",
-           "## Event suite", "", "### Survey path against the bare walk", "",
+           "## Survey path against the bare walk", "",
            "Time per flag drop divided by the time of a bare walk over the same two host lists "
            f"reading the same fields. Target: {TARGET} or below from {FLOOR} players up.", "",
            *table(survey, sizes, lambda key, size: shown(walk_ratio(*key, size))), "",
            f"Target missed by: {', '.join(missed)}." if missed else "Target met by every row.", "",
-           "### Every case against the bare walk", "",
+           "## Every case against the bare walk", "",
            "Time per event as a multiple of the bare walk of the same arena (the split-flag walk "
            "for unlocked cases, the owned-flag walk for locked ones).", "",
            *table(cases, sizes, lambda name, size: shown(walk_ratio(runs, name, size))), "",
-           "### Heap allocations per event", "",
+           "## Heap allocations per event", "",
            "Counted inside `talk` only, in the 64-bit / 32-bit build; in brackets the most the "
            "event may make.", "",
            *table(cases, sizes, lambda name, size: allocations(suites, name, size)), "",
