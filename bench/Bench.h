@@ -18,7 +18,7 @@ inline AllocationCount allocationCount{false, 0};
 // What the counting callback received: every event, and the lines by mode. Global, as a host
 // callback carries no context of its own.
 struct SentCounts {
-    std::uint64_t events, publicLines, privateLines;
+    unsigned long long events, publicLines, privateLines;
 };
 inline SentCounts sentCounts{0, 0, 0};
 

@@ -97,6 +97,7 @@ const EventCaseInfo& infoOf(EventCase eventCase) {
     return Cases[static_cast<int>(eventCase)];
 }
 
+// The host of every arena, delivering to the plug-in core linked into the program.
 hostsim::Host& benchHost() {
     static hostsim::Host host{&hostsim::talkToLinkedCore};
     return host;
@@ -136,10 +137,9 @@ hostsim::Arena& arenaOf(std::uint32_t players) {
     return arena;
 }
 
-// Delivers an event with `code` and up to three parameters to the stage's bot.
-void deliverTo(const CaseStage& stage, std::uint32_t code, hostsim::Word p1 = 0,
-               hostsim::Word p2 = 0, hostsim::Word p3 = 0) {
-    benchHost().deliver(hostsim::makeEvent(stage.players, code, p1, p2, p3));
+// Delivers an event with `code` and up to one parameter to the stage's bot.
+void deliverTo(const CaseStage& stage, std::uint32_t code, hostsim::Word p1 = 0) {
+    benchHost().deliver(hostsim::makeEvent(stage.players, code, p1));
 }
 
 // Puts the arena and the bot into the state the case needs, and builds the visitor and the event.

@@ -11,7 +11,6 @@
 #include <chrono>
 #include <cstdio>
 #include <map>
-#include <numeric>
 #include <random>
 #include <set>
 #include <string>
@@ -48,6 +47,7 @@ struct FlagGame {
     std::uint16_t leader = 0;
     std::uint32_t nextRookie = 0, ticksHeldByOneTeam = 0;
     std::map<std::uint32_t, unsigned long long> delivered; // events by code
+    unsigned long long events = 0;
     double clockCost = 0, secondsInTalk = 0, longestEvent = 0;
 
     // A number from 0 to `bound` - 1; `bound` must not be 0.
@@ -87,6 +87,7 @@ void deliver(FlagGame& game, std::uint32_t code, hostsim::Word p1 = 0, hostsim::
     game.secondsInTalk += std::max(elapsed, 0.0);
     game.longestEvent = std::max(game.longestEvent, elapsed);
     ++game.delivered[code];
+    ++game.events;
 }
 
 // Whether `player` carries a flag.
@@ -247,9 +248,7 @@ int main() {
         longestEvent = std::min(longestEvent, again.longestEvent);
     }
     auto count = first.delivered;
-    const unsigned long long events =
-        std::accumulate(count.begin(), count.end(), 0ULL,
-                        [](auto sum, const auto& code) { return sum + code.second; });
+    const auto events = static_cast<double>(first.events);
     std::printf("plug-in used %.4f%% of the %u s of game time (least disturbed of %u plays)\n"
                 "game: %u players on %u teams, %u flags, one flag event every %u ms\n"
                 "events: %llu (%llu flag grabs and drops, %llu team changes, %llu arrivals, "
@@ -258,13 +257,11 @@ int main() {
                 "heap allocations inside talk: %.3f per event\n"
                 "longest single event: %.1f times the mean event (%.1f us)\n",
                 100 * secondsInTalk / GameSeconds, GameSeconds, Plays, Players, Teams, Flags,
-                TickMilliseconds, events,
+                TickMilliseconds, first.events,
                 count[hostsim::CodeFlagGrab] + count[hostsim::CodeFlagDrop],
                 count[hostsim::CodePlayerChange], count[hostsim::CodePlayerEntering],
                 count[hostsim::CodePlayerLeaving], count[hostsim::CodeFlagGameOver],
-                static_cast<unsigned long long>(sent.publicLines),
-                static_cast<unsigned long long>(sent.privateLines),
-                allocations / static_cast<double>(events),
-                longestEvent / (secondsInTalk / static_cast<double>(events)), longestEvent * 1e6);
+                sent.publicLines, sent.privateLines, allocations / events,
+                longestEvent / (secondsInTalk / events), longestEvent * 1e6);
     return 0;
 }

@@ -116,9 +116,9 @@ def main(directory):
     out = ["# Benchmark results", "", machine(context), "", METHOD, "",
            "## Survey path against the bare walk", "",
            "Time per flag drop divided by the time of a bare walk over the same two host lists "
-           f"reading the same fields. Target: {TARGET} or below from {FLOOR} players up.", "",
+           f"reading the same fields. Target: {TARGET} or below from {FLOOR} players up; "
+           + (f"missed by {', '.join(missed)}." if missed else "met by every row."), "",
            *table(survey, sizes, lambda key, size: shown(walk_ratio(*key, size))), "",
-           f"Target missed by: {', '.join(missed)}." if missed else "Target met by every row.", "",
            "## Every case against the bare walk", "",
            "Time per event as a multiple of the bare walk of the same arena (the split-flag walk "
            "for unlocked cases, the owned-flag walk for locked ones).", "",
