@@ -210,7 +210,7 @@ const char* checkStage(const CaseStage& stage, double sendsPerEvent) {
     if (sendsPerEvent != infoOf(eventCase).sendsPerEvent) {
         return "the events did not send what the case says";
     } else if (bot == nullptr || bot->locked != locked) {
-        return locked ? "the bot is not locked" : "the bot is locked";
+        return "the bot is missing, or not locked or unlocked as the case says";
     } else if (locked && (bot->lockedTeam != team || bot->roster.count() != members ||
                           bot->tags.count() != passes)) {
         return "the lock, its roster or its passes are not what the case leaves";
