@@ -1,19 +1,10 @@
-// What the benchmark programs share: the counts taken besides time, and the bare walk.
+// What the benchmark programs share: the link to the core with a callback that only counts, and
+// the bare walk.
 #pragma once
 
 #include "Host.h"
 
-#include <cstdint>
-
 namespace bench {
-
-// Heap allocations, counted by the program's operator new only while armed: around the one `talk`
-// measured, never in the host or the benchmark library. Global, as operator new is.
-struct AllocationCount {
-    bool armed;
-    std::uint64_t allocations;
-};
-inline AllocationCount allocationCount{false, 0};
 
 // What the counting callback received: every event, and the lines by mode. Global, as a host
 // callback carries no context of its own.
@@ -22,9 +13,9 @@ struct SentCounts {
 };
 inline SentCounts sentCounts{0, 0, 0};
 
-// Delivers `EventInit` (version 6.5) for `handle` with the counting callback, which never reads
-// a text, and the addresses of that bot's list heads in `host`.
-void connectCountingBot(hostsim::Host& host, std::uint32_t handle);
+// The plug-in core linked into the program, with a callback that counts what it gets in
+// `sentCounts` and never reads a text.
+hostsim::PluginLink countingCore();
 
 // The floor a flag survey is measured against: the player list whose head variable is at
 // `playerHead`, reading each player's flag count and, for a carrier, its team, then the flag list

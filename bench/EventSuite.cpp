@@ -6,8 +6,8 @@
 // (so either team has N / 2 members), with a quarter as many flags, at least one. Under
 // `valgrind --tool=callgrind --collect-atstart=no` every walk and case runs once with
 // `CountedEvents` events, and callgrind's counts inside them are dumped as "NAME/PLAYERS/EVENTS".
+#include "Allocations.h"
 #include "Bench.h"
-#include "LinkedCore.h"
 #include "plugin/InstanceRegistry.h"
 
 #include <benchmark/benchmark.h>
@@ -99,7 +99,7 @@ const EventCaseInfo& infoOf(EventCase eventCase) {
 
 // The host of every arena, delivering to the plug-in core linked into the program.
 hostsim::Host& benchHost() {
-    static hostsim::Host host{&hostsim::talkToLinkedCore};
+    static hostsim::Host host{countingCore()};
     return host;
 }
 
@@ -119,7 +119,7 @@ void arrangeFlags(hostsim::Arena& arena, FlagState flags, std::uint16_t owner = 
 }
 
 // The arena of bot `players`; on first use it is populated, its flags split, and the bot
-// connected to it with the counting callback.
+// connected to it.
 hostsim::Arena& arenaOf(std::uint32_t players) {
     hostsim::Arena& arena = benchHost().arena(players);
     if (arena.players().empty()) {
@@ -132,7 +132,7 @@ hostsim::Arena& arenaOf(std::uint32_t players) {
             arena.addFlag(HomeTeam);
         }
         arrangeFlags(arena, FlagState::Split);
-        connectCountingBot(benchHost(), players);
+        benchHost().init(players);
     }
     return arena;
 }
@@ -267,20 +267,22 @@ void benchmarkCase(benchmark::State& state, EventCase eventCase) {
     setUpStage(stage);
     hostsim::Host& host = benchHost();
     const auto step = [&stage] { runUntimedStep(stage); };
-    const auto event = [&stage, &host] {
-        allocationCount.armed = true;
-        host.deliver(stage.measured);
-        allocationCount.armed = false;
-    };
+    const auto event = [&stage, &host] { host.deliver(stage.measured); };
     // One event first, unmeasured, so that no first-call cost (symbol binding, a cold path) is.
     step();
     event();
-    allocationCount.allocations = 0;
-    const std::uint64_t sentBefore = sentCounts.events;
     runEvents(state, info.name, info.untimedStep, step, event);
-    const auto events = static_cast<double>(state.iterations());
-    const double sends = static_cast<double>(sentCounts.events - sentBefore) / events;
-    state.counters["allocs"] = static_cast<double>(allocationCount.allocations) / events;
+    // What an event allocates and sends, counted over a few more apart from the measured ones.
+    std::uint64_t allocations = 0;
+    const unsigned long long sentBefore = sentCounts.events;
+    for (std::uint32_t counted = 0; counted < CountedEvents; ++counted) {
+        step();
+        const std::uint64_t before = hostsim::allocationCounts().allocations;
+        event();
+        allocations += hostsim::allocationCounts().allocations - before;
+    }
+    const double sends = static_cast<double>(sentCounts.events - sentBefore) / CountedEvents;
+    state.counters["allocs"] = static_cast<double>(allocations) / CountedEvents;
     state.counters["allowed"] =
         static_cast<double>(info.perMember * stage.players / 2 + info.fixed);
     state.counters["sends"] = sends;
