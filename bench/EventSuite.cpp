@@ -256,8 +256,8 @@ void benchmarkWalk(benchmark::State& state, FlagState flags) {
     const hostsim::Word playerHead = arena.playerList().headAddress();
     const hostsim::Word flagHead = arena.flagList().headAddress();
     const auto walk = [=] { benchmark::DoNotOptimize(walkHostLists(playerHead, flagHead)); };
-    runEvents(
-        state, WalkNames[static_cast<int>(flags)], false, [] {}, walk);
+    const auto noStep = [] {};
+    runEvents(state, WalkNames[static_cast<int>(flags)], false, noStep, walk);
 }
 
 // One case in the arena of `state.range(0)` players.
