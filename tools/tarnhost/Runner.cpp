@@ -192,7 +192,10 @@ int runInteractive(Session& session, std::istream& in, std::ostream& out,
                 break;
             }
             tell(result, out);
-            if (record.is_open()) {
+            // Only what tells the story goes into a recording: looking (help, state) changes
+            // nothing, and its output would tie the scenario to today's wording.
+            std::string comment;
+            if (record.is_open() && (result.acted || markedLine(line, '#', comment))) {
                 record << line << "\n";
                 for (const std::string& printed : result.output) {
                     record << "> " << printed << "\n";
