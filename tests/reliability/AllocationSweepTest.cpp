@@ -97,6 +97,20 @@ std::vector<Step> scenario() {
                          keptCommand(run, word, rest).address());
         };
     };
+    // Eve grabs the first bot's flag number `flag`, then carries `carried` flags; the step
+    // after the event takes that flag off the host's list.
+    auto eveGrabs = [](std::size_t flag, std::uint16_t carried) {
+        return [flag, carried](ScenarioRun& run) {
+            hostsim::Arena& arena = run.host.arena(FirstBot);
+            arena.findPlayer("Eve")->setFlagCount(carried);
+            return event(FirstBot, hostsim::CodeFlagGrab, 0, arena.flags()[flag]->address());
+        };
+    };
+    auto unlistFlag = [](std::size_t flag) {
+        return [flag](CheckingHost& host) {
+            host.arena(FirstBot).setFlagListed(*host.arena(FirstBot).flags()[flag], false);
+        };
+    };
     return {
         {"the first bot connects: a new instance", Allocates, init(FirstBot), nullptr},
         {"the second bot connects: a second instance", Allocates, init(SecondBot), nullptr},
@@ -137,26 +151,9 @@ std::vector<Step> scenario() {
         {"command version", Literal, command(hostsim::CodeCommand, "version", "", 5), nullptr},
         {"help without a topic", Literal, command(hostsim::CodeHelp, "help", "", 0), nullptr},
         {"help about", Literal, command(hostsim::CodeHelp, "help", "About", 7), nullptr},
-        {"Eve grabs a flag: ownership split, unlock", Literal,
-         [](ScenarioRun& run) {
-             CheckingHost& host = run.host;
-             hostsim::Arena& arena = host.arena(FirstBot);
-             arena.findPlayer("Eve")->setFlagCount(1);
-             return event(FirstBot, hostsim::CodeFlagGrab, 0, arena.flags()[0]->address());
-         },
-         [](CheckingHost& host) {
-             host.arena(FirstBot).setFlagListed(*host.arena(FirstBot).flags()[0], false);
-         }},
-        {"Eve grabs the other flag: lock on 150, private announcement", Allocates,
-         [](ScenarioRun& run) {
-             CheckingHost& host = run.host;
-             hostsim::Arena& arena = host.arena(FirstBot);
-             arena.findPlayer("Eve")->setFlagCount(2);
-             return event(FirstBot, hostsim::CodeFlagGrab, 0, arena.flags()[1]->address());
-         },
-         [](CheckingHost& host) {
-             host.arena(FirstBot).setFlagListed(*host.arena(FirstBot).flags()[1], false);
-         }},
+        {"Eve grabs a flag: ownership split, unlock", Literal, eveGrabs(0, 1), unlistFlag(0)},
+        {"Eve grabs the other flag: lock on 150, private announcement", Allocates, eveGrabs(1, 2),
+         unlistFlag(1)},
         {"both flags dropped as team 7's: the lock moves to 7", Allocates,
          [](ScenarioRun& run) {
              CheckingHost& host = run.host;
