@@ -2,8 +2,8 @@
 #include "FailureInsideTalk.h"
 #include "PluginHarness.h"
 
-#include "plugin/InstanceRegistry.h"
-#include "support/PlayerTags.h"
+#include "bot/InstanceRegistry.h"
+#include "bot/PlayerTags.h"
 #include "support/Text.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 #include "PluginHarness.h"
 
-#include "plugin/OwnedList.h"
+#include "support/OwnedList.h"
 
 #include <gtest/gtest.h>
 

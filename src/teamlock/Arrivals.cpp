@@ -1,12 +1,11 @@
 #include "teamlock/Arrivals.h"
 
+#include "bot/PlayerTags.h"
+#include "bot/Senders.h"
 #include "host/HostRecords.h"
-#include "plugin/Senders.h"
 #include "support/CaseFold.h"
 #include "support/NumberFormat.h"
-#include "support/PlayerTags.h"
 #include "support/Text.h"
-#include "teamlock/TeamLock.h"
 
 namespace tarnwick {
 

@@ -1,7 +1,7 @@
 // What a team lock does to players who arrive or change team while it is in force.
 #pragma once
 
-#include "plugin/BotInstance.h"
+#include "bot/BotInstance.h"
 
 #include <cstdint>
 

@@ -1,9 +1,9 @@
 #include "teamlock/TeamLock.h"
 
+#include "bot/PlayerTags.h"
+#include "bot/Senders.h"
 #include "host/HostRecords.h"
-#include "plugin/Senders.h"
 #include "support/NumberFormat.h"
-#include "support/PlayerTags.h"
 #include "support/Text.h"
 #include "teamlock/FlagSurvey.h"
 

@@ -5,14 +5,11 @@
 // publicly, after the roster and the passes are in place.
 #pragma once
 
-#include "plugin/BotInstance.h"
+#include "bot/BotInstance.h"
 
 #include <cstdint>
 
 namespace tarnwick {
-
-// Ship number of a spectating player; spectators never enter the roster.
-constexpr std::uint32_t SpectatorShip = 8;
 
 // Lifts any lock: unlocked, no tags, empty roster. Sends nothing and never allocates.
 void resetLock(BotInstance& instance);

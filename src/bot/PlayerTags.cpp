@@ -1,4 +1,4 @@
-#include "support/PlayerTags.h"
+#include "bot/PlayerTags.h"
 
 namespace tarnwick {
 
@@ -40,6 +40,8 @@ void removePlayerTags(PlayerTagList& tags, HostAddress player) {
     }
 }
 
-void removeAllTags(PlayerTagList& tags) { tags.clear(); }
+void removeAllTags(PlayerTagList& tags) {
+    tags.clear();
+}
 
 } // namespace tarnwick

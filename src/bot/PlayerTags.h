@@ -5,7 +5,7 @@
 #pragma once
 
 #include "host/BotEvent.h"
-#include "plugin/OwnedList.h"
+#include "support/OwnedList.h"
 
 #include <cstdint>
 

@@ -1,8 +1,8 @@
 // The module-wide registry of bot instances, one per handle, in creation order.
 #pragma once
 
-#include "plugin/BotInstance.h"
-#include "plugin/OwnedList.h"
+#include "bot/BotInstance.h"
+#include "support/OwnedList.h"
 
 #include <cstdint>
 

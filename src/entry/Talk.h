@@ -19,5 +19,5 @@ __declspec(dllexport)
 #else
 __attribute__((visibility("default")))
 #endif
-void talk(tarnwick::BotEvent* event);
+    void talk(tarnwick::BotEvent* event);
 }

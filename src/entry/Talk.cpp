@@ -1,7 +1,7 @@
-#include "plugin/Talk.h"
+#include "entry/Talk.h"
 
-#include "plugin/Dispatch.h"
-#include "plugin/InstanceRegistry.h"
+#include "bot/InstanceRegistry.h"
+#include "entry/Dispatch.h"
 
 #include <cstring>
 

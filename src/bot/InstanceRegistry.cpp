@@ -1,4 +1,4 @@
-#include "plugin/InstanceRegistry.h"
+#include "bot/InstanceRegistry.h"
 
 #include <memory>
 
@@ -12,7 +12,9 @@ InstanceRegistry registry;
 
 } // namespace
 
-const InstanceRegistry& registeredInstances() { return registry; }
+const InstanceRegistry& registeredInstances() {
+    return registry;
+}
 
 BotInstance* findInstance(std::uint32_t handle) {
     for (InstanceRegistry::Node* node = registry.head(); node != nullptr; node = node->next) {
@@ -30,6 +32,8 @@ BotInstance& createInstance(std::uint32_t handle) {
     return created;
 }
 
-void destroyAllInstances() { registry.clear(); }
+void destroyAllInstances() {
+    registry.clear();
+}
 
 } // namespace tarnwick

@@ -62,21 +62,15 @@ public:
         if (node == nullptr) {
             return;
         }
-        if (node == tail_) {
-            tail_ = node->previous;
-            if (tail_ != nullptr) {
-                tail_->next = nullptr;
-            }
-        } else if (node->previous != nullptr) {
+        if (node->previous != nullptr) {
             node->previous->next = node->next;
-        }
-        if (node == head_) {
+        } else {
             head_ = node->next;
-            if (head_ != nullptr) {
-                head_->previous = nullptr;
-            }
-        } else if (node->next != nullptr) {
+        }
+        if (node->next != nullptr) {
             node->next->previous = node->previous;
+        } else {
+            tail_ = node->previous;
         }
         --count_;
         destroyNode(node);
