@@ -1,6 +1,6 @@
 #include "bot/InstanceRegistry.h"
 
-#include <memory>
+#include "support/Allocation.h"
 
 namespace tarnwick {
 
@@ -25,11 +25,9 @@ BotInstance* findInstance(std::uint32_t handle) {
     return nullptr;
 }
 
-BotInstance& createInstance(std::uint32_t handle) {
-    auto instance = std::make_unique<BotInstance>(handle);
-    BotInstance& created = *instance;
-    registry.append(std::move(instance));
-    return created;
+BotInstance* createInstance(std::uint32_t handle) {
+    BotInstance* instance = createOrNull<BotInstance>(handle);
+    return registry.append(instance) ? instance : nullptr;
 }
 
 void destroyAllInstances() {

@@ -11,19 +11,19 @@ void talk(const BotEvent* event) noexcept {
     if (event == nullptr) {
         return;
     }
-    try {
-        // A copy of the event, so that a host that reuses or rewrites its record during one of
-        // our callbacks cannot change the event under the handler that is still running.
-        BotEvent received;
-        std::memcpy(&received, event, sizeof received);
-        BotInstance* instance = findInstance(received.handle);
-        if (instance == nullptr) {
-            instance = &createInstance(received.handle);
-        }
-        dispatchEvent(*instance, received);
-    } catch (...) {
-        // Out of memory: the event is dropped; every list was left whole where the failure arose.
+    // A copy of the event, so that a host that reuses or rewrites its record during one of our
+    // callbacks cannot change the event under the handler that is still running.
+    BotEvent received;
+    std::memcpy(&received, event, sizeof received);
+    BotInstance* instance = findInstance(received.handle);
+    if (instance == nullptr) {
+        instance = createInstance(received.handle);
     }
+    if (instance == nullptr) {
+        // Out of memory: the event is dropped and the next one for this handle tries again.
+        return;
+    }
+    dispatchEvent(*instance, received);
 }
 
 } // namespace tarnwick

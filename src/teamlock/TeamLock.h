@@ -2,7 +2,8 @@
 //
 // Invariants after every call: unlocked means an empty roster and no tags at all; locked means
 // every tag is a team pass. Lifting a lock is silent; every lock or move is announced once,
-// publicly, after the roster and the passes are in place.
+// publicly, after the roster and the passes are in place. A lock whose roster, passes or
+// announcement cannot be allocated in full is lifted instead, silently.
 #pragma once
 
 #include "bot/BotInstance.h"
