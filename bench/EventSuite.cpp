@@ -8,7 +8,7 @@
 // `CountedEvents` events, and callgrind's counts inside them are dumped as "NAME/PLAYERS/EVENTS".
 #include "Allocations.h"
 #include "Bench.h"
-#include "plugin/InstanceRegistry.h"
+#include "bot/InstanceRegistry.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,7 +1,7 @@
 #include "HostStream.h"
 
 #include "HostActions.h"
-#include "plugin/InstanceRegistry.h"
+#include "bot/InstanceRegistry.h"
 
 #include <cstdio>
 #include <cstdlib>

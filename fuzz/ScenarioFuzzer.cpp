@@ -3,7 +3,7 @@
 // refused left an expected line unchecked, or when the styles disagree on pass or fail.
 #include "LinkedCore.h"
 #include "Tarnhost.h"
-#include "plugin/InstanceRegistry.h"
+#include "bot/InstanceRegistry.h"
 
 #include <cstdint>
 #include <cstdio>

@@ -1,7 +1,7 @@
 #include "LinkedCore.h"
 
+#include "entry/Talk.h"
 #include "host/BotEvent.h"
-#include "plugin/Talk.h"
 
 #include <cstddef>
 

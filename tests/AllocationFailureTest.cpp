@@ -2,14 +2,13 @@
 #include "FailureInsideTalk.h"
 #include "PluginHarness.h"
 
-#include "plugin/InstanceRegistry.h"
-#include "support/PlayerTags.h"
+#include "bot/InstanceRegistry.h"
+#include "bot/PlayerTags.h"
 #include "support/Text.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <new>
 #include <string>
 #include <utility>
 #include <vector>
@@ -19,20 +18,16 @@ namespace {
 using hostsim::FailingAllocation;
 
 // Runs `operation` with its `ordinal`-th allocation failing; true when that failure struck,
-// which the operation must have reported by throwing std::bad_alloc.
-bool failsAt(std::size_t ordinal, const std::function<void()>& operation) {
-    bool threw = false;
+// which the operation must have reported by answering false.
+bool failsAt(std::size_t ordinal, const std::function<bool()>& operation) {
+    bool reported = false;
     bool struck = false;
     {
         FailingAllocation failure(ordinal);
-        try {
-            operation();
-        } catch (const std::bad_alloc&) {
-            threw = true;
-        }
+        reported = !operation();
         struck = failure.struck();
     }
-    EXPECT_EQ(threw, struck) << "allocation " << ordinal;
+    EXPECT_EQ(reported, struck) << "allocation " << ordinal;
     return struck;
 }
 
@@ -43,7 +38,7 @@ TEST(AllocationFailure, SetTagThatCannotAllocateLeavesTheListWholeAndUnchanged) 
         tarnwick::PlayerTagList tags;
         tarnwick::setTag(tags, Ann, 0, 1);
         tarnwick::setTag(tags, Bob, 0, 1);
-        const bool struck = failsAt(ordinal, [&] { tarnwick::setTag(tags, Cy, 0, 1); });
+        const bool struck = failsAt(ordinal, [&] { return tarnwick::setTag(tags, Cy, 0, 1); });
         EXPECT_TRUE(harness::isWholeList(tags));
         if (!struck) {
             EXPECT_EQ(tarnwick::getTag(tags, Cy, 0), 1u);
@@ -60,25 +55,30 @@ TEST(AllocationFailure, SetTagThatCannotAllocateLeavesTheListWholeAndUnchanged) 
 
 TEST(AllocationFailure, TextOperationThatCannotAllocateLeavesTheValueAsItWas) {
     using tarnwick::Text;
-    const std::pair<const char*, std::function<void(Text&)>> operations[] = {
-        {"append", [](Text& text) { text.append("def", 3); }},
-        {"prepend", [](Text& text) { text.prepend("def", 3); }},
-        {"append own characters", [](Text& text) { text.append(text.chars(), text.length()); }},
-        {"assign", [](Text& text) { text.assign("0000", 4); }},
-        {"copy assignment", [](Text& text) { text = Text("longer text"); }},
-        {"copy construction", [](Text& text) { Text copy(text); }},
-        {"move construction", [](Text& text) { Text moved(std::move(text)); }},
-        {"text + string", [](Text& text) { Text joined = text + "def"; }},
-        {"string + text", [](Text& text) { Text joined = "def" + text; }},
-        {"integer construction", [](Text&) { Text number(-2147483647 - 1); }},
+    const std::pair<const char*, std::function<bool(Text&)>> operations[] = {
+        {"append", [](Text& text) { return text.append("def", 3); }},
+        {"prepend", [](Text& text) { return text.prepend("def", 3); }},
+        {"append own characters",
+         [](Text& text) { return text.append(text.chars(), text.length()); }},
+        {"assign", [](Text& text) { return text.assign("0000", 4); }},
+        {"copy assignment",
+         [](Text& text) {
+             const Text longer("longer text");
+             return longer.present() && text.assign(longer);
+         }},
+        {"copy construction", [](Text& text) { return Text(text).present(); }},
+        {"move construction", [](Text& text) { return Text(std::move(text)).present(); }},
+        {"text + string", [](Text& text) { return (text + "def").present(); }},
+        {"string + text", [](Text& text) { return ("def" + text).present(); }},
+        {"integer construction", [](Text&) { return Text(-2147483647 - 1).present(); }},
     };
     for (const auto& entry : operations) {
         SCOPED_TRACE(entry.first);
-        const std::function<void(Text&)>& operation = entry.second;
+        const std::function<bool(Text&)>& operation = entry.second;
         for (std::size_t ordinal = 1;; ++ordinal) {
             Text text("abc");
             const char* buffer = text.chars();
-            if (!failsAt(ordinal, [&] { operation(text); })) {
+            if (!failsAt(ordinal, [&] { return operation(text); })) {
                 EXPECT_GT(ordinal, 1u) << "the operation allocates";
                 break;
             }

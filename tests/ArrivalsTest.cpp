@@ -1,6 +1,6 @@
 #include "PluginHarness.h"
 
-#include "support/PlayerTags.h"
+#include "bot/PlayerTags.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,9 @@
 #include "PluginHarness.h"
 
-#include "plugin/OwnedList.h"
+#include "support/OwnedList.h"
 
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <vector>
 
 namespace {
@@ -23,9 +22,9 @@ class OwnedListTest : public ::testing::Test {
 protected:
     void fill(int size) {
         for (int id = 0; id < size; ++id) {
-            auto item = std::unique_ptr<LoggedItem>(new LoggedItem{id, &destroyed});
-            items.push_back(item.get());
-            list.append(std::move(item));
+            auto* item = new LoggedItem{id, &destroyed};
+            items.push_back(item);
+            EXPECT_TRUE(list.append(item));
         }
     }
     std::vector<int> ids() const {
@@ -44,8 +43,7 @@ protected:
 TEST_F(OwnedListTest, AppendKeepsInsertionOrderAndEveryInvariant) {
     EXPECT_TRUE(harness::isWholeList(list));
     for (int size = 1; size <= 3; ++size) {
-        auto item = std::unique_ptr<LoggedItem>(new LoggedItem{size, &destroyed});
-        list.append(std::move(item));
+        EXPECT_TRUE(list.append(new LoggedItem{size, &destroyed}));
         EXPECT_TRUE(harness::isWholeList(list));
         EXPECT_EQ(list.count(), static_cast<std::uint32_t>(size));
     }
@@ -56,7 +54,7 @@ TEST_F(OwnedListTest, AppendKeepsInsertionOrderAndEveryInvariant) {
 
 TEST_F(OwnedListTest, AppendOfNullItemChangesNothing) {
     fill(2);
-    list.append(nullptr);
+    EXPECT_FALSE(list.append(nullptr));
     EXPECT_TRUE(harness::isWholeList(list));
     EXPECT_EQ(ids(), (std::vector<int>{0, 1}));
 }

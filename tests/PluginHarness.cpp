@@ -1,6 +1,6 @@
 #include "PluginHarness.h"
 
-#include "plugin/InstanceRegistry.h"
+#include "bot/InstanceRegistry.h"
 
 #include <stdexcept>
 

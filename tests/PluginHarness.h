@@ -4,7 +4,7 @@
 
 #include "CheckingHost.h"
 #include "RegistryInvariants.h"
-#include "plugin/BotInstance.h"
+#include "bot/BotInstance.h"
 
 #include <gtest/gtest.h>
 

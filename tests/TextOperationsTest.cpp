@@ -98,11 +98,11 @@ TEST(TextOperations, CopiesNeverShareABuffer) {
     EXPECT_EQ(contentOf(copy), "abcd");
 
     Text assigned("zz");
-    assigned = original;
+    EXPECT_TRUE(assigned.assign(original));
     EXPECT_NE(assigned.chars(), original.chars());
     EXPECT_EQ(contentOf(assigned), "_abc");
     const Text& sameValue = assigned;
-    assigned = sameValue;
+    EXPECT_TRUE(assigned.assign(sameValue));
     EXPECT_EQ(contentOf(assigned), "_abc");
 }
 

@@ -1,7 +1,7 @@
 #include "commands/Commands.h"
 
+#include "bot/Senders.h"
 #include "host/HostRecords.h"
-#include "plugin/Senders.h"
 #include "support/CaseFold.h"
 
 #include <cstring>

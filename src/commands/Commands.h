@@ -4,7 +4,7 @@
 // command, or a command whose word or rest text is absent gets no reply.
 #pragma once
 
-#include "plugin/BotInstance.h"
+#include "bot/BotInstance.h"
 
 namespace tarnwick {
 

@@ -20,6 +20,12 @@ constexpr std::size_t PlayerNameOffset = 21;      // NUL-terminated 8-bit text
 constexpr std::size_t PlayerShipOffset = 157;     // unsigned 8-bit
 constexpr std::size_t PlayerTeamOffset = 216;     // unsigned 16-bit
 
+// Ship number of a spectating player.
+constexpr std::uint32_t SpectatorShip = 8;
+
+// The team of a flag that nobody owns.
+constexpr std::uint32_t UnownedTeam = 0xFFFFu;
+
 // Byte offset inside a `Flag` record.
 constexpr std::size_t FlagTeamOffset = 4; // unsigned 16-bit
 
@@ -76,7 +82,7 @@ inline std::uint32_t playerTeam(HostAddress player) {
     return readField<std::uint16_t>(player, PlayerTeamOffset);
 }
 
-// The flag's owning 16-bit team, zero-extended; 0xFFFF when nobody owns it.
+// The flag's owning 16-bit team, zero-extended; `UnownedTeam` when nobody owns it.
 inline std::uint32_t flagTeam(HostAddress flag) {
     return readField<std::uint16_t>(flag, FlagTeamOffset);
 }

@@ -1,25 +1,28 @@
 #include "support/Text.h"
 
+#include "support/Allocation.h"
 #include "support/NumberFormat.h"
 
 #include <cstring>
 #include <limits>
-#include <new>
 #include <utility>
 
 namespace tarnwick {
 
 namespace {
 
-// Length of a NUL-terminated string as a text length; a null address counts as empty, and a
-// string too long for a text is refused as an allocation failure.
+// Longest text: its length and the NUL must fit the 32-bit length and the size of a buffer.
+constexpr std::uint32_t MostCharacters = std::numeric_limits<std::uint32_t>::max() - 1;
+
+// Length of a NUL-terminated string as a text length; a null address counts as empty. A string
+// too long for a text gives a length above `MostCharacters`, which no buffer is made for.
 std::uint32_t stringLength(const char* string) {
     if (string == nullptr) {
         return 0;
     }
     const std::size_t length = std::strlen(string);
-    if (length >= std::numeric_limits<std::uint32_t>::max()) {
-        throw std::bad_alloc();
+    if (length > MostCharacters) {
+        return MostCharacters + 1;
     }
     return static_cast<std::uint32_t>(length);
 }
@@ -33,17 +36,20 @@ void copyBytes(char* target, const char* source, std::uint32_t count) {
 
 } // namespace
 
-Text::Text(char* characters, std::uint32_t length) : characters_(characters), length_(length) {}
+Text::Text(char* characters, std::uint32_t length)
+    : characters_(characters), length_(characters != nullptr ? length : 0) {}
 
 char* Text::joinedBuffer(const char* first, std::uint32_t firstCount, const char* second,
                          std::uint32_t secondCount, const char* third, std::uint32_t thirdCount) {
-    constexpr std::uint32_t mostCharacters = std::numeric_limits<std::uint32_t>::max() - 1;
-    if (firstCount > mostCharacters || secondCount > mostCharacters - firstCount ||
-        thirdCount > mostCharacters - firstCount - secondCount) {
-        throw std::bad_alloc();
+    if (firstCount > MostCharacters || secondCount > MostCharacters - firstCount ||
+        thirdCount > MostCharacters - firstCount - secondCount) {
+        return nullptr;
     }
     const std::uint32_t length = firstCount + secondCount + thirdCount;
-    char* buffer = new char[static_cast<std::size_t>(length) + 1];
+    char* buffer = allocateBytesOrNull(static_cast<std::size_t>(length) + 1);
+    if (buffer == nullptr) {
+        return nullptr;
+    }
     copyBytes(buffer, first, firstCount);
     copyBytes(buffer + firstCount, second, secondCount);
     copyBytes(buffer + firstCount + secondCount, third, thirdCount);
@@ -51,10 +57,21 @@ char* Text::joinedBuffer(const char* first, std::uint32_t firstCount, const char
     return buffer;
 }
 
+bool Text::replaceBuffer(char* buffer, std::uint32_t length) {
+    if (buffer == nullptr) {
+        return false;
+    }
+    releaseBytes(characters_);
+    characters_ = buffer;
+    length_ = length;
+    return true;
+}
+
 Text::Text() : Text(joinedBuffer(nullptr, 0, nullptr, 0), 0) {}
 
-Text::Text(const char* string) : characters_(nullptr), length_(stringLength(string)) {
-    characters_ = joinedBuffer(string, length_, nullptr, 0);
+Text::Text(const char* string) : characters_(nullptr), length_(0) {
+    const std::uint32_t length = stringLength(string);
+    replaceBuffer(joinedBuffer(string, length, nullptr, 0), length);
 }
 
 Text::Text(std::int32_t value) : characters_(nullptr), length_(0) {
@@ -69,22 +86,14 @@ Text::Text(const Text& other)
     : Text(joinedBuffer(other.characters_, other.length_, nullptr, 0), other.length_) {}
 
 Text::Text(Text&& other) : Text() {
-    std::swap(characters_, other.characters_);
-    std::swap(length_, other.length_);
+    if (present()) {
+        std::swap(characters_, other.characters_);
+        std::swap(length_, other.length_);
+    }
 }
 
 Text::~Text() {
-    delete[] characters_;
-}
-
-Text& Text::operator=(const Text& other) {
-    if (this != &other) {
-        char* buffer = joinedBuffer(other.characters_, other.length_, nullptr, 0);
-        delete[] characters_;
-        characters_ = buffer;
-        length_ = other.length_;
-    }
-    return *this;
+    releaseBytes(characters_);
 }
 
 Text& Text::operator=(Text&& other) noexcept {
@@ -93,25 +102,23 @@ Text& Text::operator=(Text&& other) noexcept {
     return *this;
 }
 
-void Text::append(const char* bytes, std::uint32_t count) {
-    char* buffer = joinedBuffer(characters_, length_, bytes, count);
-    delete[] characters_;
-    characters_ = buffer;
-    length_ += count;
+bool Text::append(const char* bytes, std::uint32_t count) {
+    return replaceBuffer(joinedBuffer(characters_, length_, bytes, count), length_ + count);
 }
 
-void Text::prepend(const char* bytes, std::uint32_t count) {
-    char* buffer = joinedBuffer(bytes, count, characters_, length_);
-    delete[] characters_;
-    characters_ = buffer;
-    length_ += count;
+bool Text::prepend(const char* bytes, std::uint32_t count) {
+    return replaceBuffer(joinedBuffer(bytes, count, characters_, length_), length_ + count);
 }
 
-void Text::assign(const char* bytes, std::uint32_t count) {
-    char* buffer = joinedBuffer(bytes, count, nullptr, 0);
-    delete[] characters_;
-    characters_ = buffer;
-    length_ = count;
+bool Text::assign(const char* bytes, std::uint32_t count) {
+    return replaceBuffer(joinedBuffer(bytes, count, nullptr, 0), count);
+}
+
+bool Text::assign(const Text& other) {
+    if (this == &other) {
+        return true;
+    }
+    return replaceBuffer(joinedBuffer(other.characters_, other.length_, nullptr, 0), other.length_);
 }
 
 Text operator+(const Text& left, const char* right) {

@@ -1,12 +1,11 @@
 #include "teamlock/Arrivals.h"
 
+#include "bot/PlayerTags.h"
+#include "bot/Senders.h"
 #include "host/HostRecords.h"
-#include "plugin/Senders.h"
 #include "support/CaseFold.h"
 #include "support/NumberFormat.h"
-#include "support/PlayerTags.h"
 #include "support/Text.h"
-#include "teamlock/TeamLock.h"
 
 namespace tarnwick {
 
@@ -41,13 +40,19 @@ void handlePlayerEntering(BotInstance& instance, HostAddress player) {
         return;
     }
     if (rosterHolds(instance.roster, playerName(player))) {
-        setTag(instance.tags, player, TeamPassKey, TeamPassValue);
+        if (!setTag(instance.tags, player, TeamPassKey, TeamPassValue)) {
+            return;
+        }
         const Text line = teamLine(WelcomeBackOpening, instance.lockedTeam, nullptr);
-        sendPrivate(instance, player, line.chars());
+        if (line.present()) {
+            sendPrivate(instance, player, line.chars());
+        }
         return;
     }
     const Text line = teamLine(LockedOpening, instance.lockedTeam, LockedClosing);
-    sendPrivate(instance, player, line.chars());
+    if (line.present()) {
+        sendPrivate(instance, player, line.chars());
+    }
 }
 
 void handlePlayerChange(BotInstance& instance, HostAddress player, std::uint32_t previousTeam,
@@ -62,7 +67,9 @@ void handlePlayerChange(BotInstance& instance, HostAddress player, std::uint32_t
         returnTeam = instance.lockedTeam == 0 ? 1 : 0;
     }
     const Text line = teamLine(SetTeamOpening, returnTeam, nullptr);
-    sendPrivate(instance, player, line.chars());
+    if (line.present()) {
+        sendPrivate(instance, player, line.chars());
+    }
 }
 
 } // namespace tarnwick

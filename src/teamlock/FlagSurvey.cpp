@@ -6,9 +6,6 @@ namespace tarnwick {
 
 namespace {
 
-// The team of a flag that nobody owns.
-constexpr std::uint32_t UnownedTeam = 0xFFFFu;
-
 // Counts one carrier or flag of `team` towards the survey.
 void countTeam(FlagSurvey& survey, std::uint32_t team) {
     if (team == survey.owner) {

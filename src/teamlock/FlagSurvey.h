@@ -1,7 +1,7 @@
 // The flag ownership survey: does one real team own every counted flag right now?
 #pragma once
 
-#include "plugin/BotInstance.h"
+#include "bot/BotInstance.h"
 
 #include <cstdint>
 

@@ -1,13 +1,13 @@
 #include "teamlock/TeamLock.h"
 
+#include "bot/PlayerTags.h"
+#include "bot/Senders.h"
 #include "host/HostRecords.h"
-#include "plugin/Senders.h"
 #include "support/NumberFormat.h"
-#include "support/PlayerTags.h"
 #include "support/Text.h"
 #include "teamlock/FlagSurvey.h"
 
-#include <memory>
+#include "support/Allocation.h"
 
 namespace tarnwick {
 
@@ -19,27 +19,46 @@ constexpr char PrivateAnnouncement[] = "*arena Private freq LOCKED -- No freq-ho
 // Locks on teams from this number up are announced without the number.
 constexpr std::uint32_t PrivateTeamFloor = 100;
 
-// Appends every non-spectating player on the locked team, in host list order, to the roster,
-// and gives each a team pass.
-void buildRoster(BotInstance& instance) {
-    walkHostList(instance.playerList, [&instance](HostAddress player) {
-        if (playerShip(player) == SpectatorShip || playerTeam(player) != instance.lockedTeam) {
-            return;
-        }
-        instance.roster.append(std::make_unique<Text>(playerName(player)));
-        setTag(instance.tags, player, TeamPassKey, TeamPassValue);
-    });
+// A copy of `name` for the roster, or null when it cannot be allocated in full.
+Text* rosterName(const char* name) {
+    Text* copy = createOrNull<Text>(name);
+    if (copy != nullptr && !copy->present()) {
+        delete copy;
+        return nullptr;
+    }
+    return copy;
 }
 
-// Sends the public announcement of the lock on `lockedTeam`.
-void announceLock(BotInstance& instance) {
+// Appends every non-spectating player on the locked team, in host list order, to the roster,
+// and gives each a team pass. False as soon as a name or a pass cannot be allocated; the
+// players after it are then left out.
+bool buildRoster(BotInstance& instance) {
+    bool complete = true;
+    walkHostList(instance.playerList, [&instance, &complete](HostAddress player) {
+        if (!complete || playerShip(player) == SpectatorShip ||
+            playerTeam(player) != instance.lockedTeam) {
+            return;
+        }
+        complete = instance.roster.append(rosterName(playerName(player))) &&
+                   setTag(instance.tags, player, TeamPassKey, TeamPassValue);
+    });
+    return complete;
+}
+
+// Sends the public announcement of the lock on `lockedTeam`; false, with nothing sent, when the
+// line cannot be allocated.
+bool announceLock(BotInstance& instance) {
     if (instance.lockedTeam >= PrivateTeamFloor) {
         sendPublic(instance, PrivateAnnouncement);
-        return;
+        return true;
     }
     const Text line = lineWithNumber(
         AnnouncementOpening, static_cast<std::int32_t>(instance.lockedTeam), AnnouncementClosing);
+    if (!line.present()) {
+        return false;
+    }
     sendPublic(instance, line.chars());
+    return true;
 }
 
 // Locks onto `team` afresh: drops every tag, rebuilds the roster and passes, then announces.
@@ -49,18 +68,14 @@ void imposeLock(BotInstance& instance, std::uint32_t team) {
     instance.lockedTeam = team;
     removeAllTags(instance.tags);
     instance.roster.clear();
-    try {
-        buildRoster(instance);
-        announceLock(instance);
-    } catch (...) {
+    if (!buildRoster(instance) || !announceLock(instance)) {
         resetLock(instance);
-        throw;
     }
 }
 
 // Applies a survey: lock, move, keep or lift. If the roster or the announcement cannot be built
 // for want of memory the lock is lifted instead, so nobody is ever sent back on a half-built
-// roster or an unannounced lock, and std::bad_alloc propagates.
+// roster or an unannounced lock.
 void reevaluateLock(BotInstance& instance, const FlagSurvey& survey) {
     if (!survey.unanimous) {
         if (instance.locked) {

@@ -2,17 +2,15 @@
 //
 // Invariants after every call: unlocked means an empty roster and no tags at all; locked means
 // every tag is a team pass. Lifting a lock is silent; every lock or move is announced once,
-// publicly, after the roster and the passes are in place.
+// publicly, after the roster and the passes are in place. A lock whose roster, passes or
+// announcement cannot be allocated in full is lifted instead, silently.
 #pragma once
 
-#include "plugin/BotInstance.h"
+#include "bot/BotInstance.h"
 
 #include <cstdint>
 
 namespace tarnwick {
-
-// Ship number of a spectating player; spectators never enter the roster.
-constexpr std::uint32_t SpectatorShip = 8;
 
 // Lifts any lock: unlocked, no tags, empty roster. Sends nothing and never allocates.
 void resetLock(BotInstance& instance);

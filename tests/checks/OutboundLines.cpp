@@ -1,9 +1,9 @@
 #include "OutboundLines.h"
 
 #include "Records.h"
-#include "plugin/InstanceRegistry.h"
+#include "bot/InstanceRegistry.h"
+#include "bot/PlayerTags.h"
 #include "support/CaseFold.h"
-#include "support/PlayerTags.h"
 
 #include <cstring>
 

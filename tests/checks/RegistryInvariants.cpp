@@ -1,7 +1,7 @@
 #include "RegistryInvariants.h"
 
-#include "plugin/InstanceRegistry.h"
-#include "support/PlayerTags.h"
+#include "bot/InstanceRegistry.h"
+#include "bot/PlayerTags.h"
 
 namespace checks {
 

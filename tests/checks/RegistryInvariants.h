@@ -5,7 +5,7 @@
 #pragma once
 
 #include "Host.h"
-#include "plugin/OwnedList.h"
+#include "support/OwnedList.h"
 
 #include <cstdint>
 #include <functional>

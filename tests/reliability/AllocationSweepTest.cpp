@@ -7,8 +7,8 @@
 #include "CheckingHost.h"
 #include "FailureInsideTalk.h"
 
-#include "plugin/InstanceRegistry.h"
-#include "plugin/Talk.h"
+#include "bot/InstanceRegistry.h"
+#include "entry/Talk.h"
 
 #include <gtest/gtest.h>
 

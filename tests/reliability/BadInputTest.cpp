@@ -3,8 +3,8 @@
 // and then states what the plug-in must have done with it. README.md, "Bad input", names these.
 #include "PluginHarness.h"
 
-#include "plugin/InstanceRegistry.h"
-#include "plugin/Talk.h"
+#include "bot/InstanceRegistry.h"
+#include "entry/Talk.h"
 
 #include <gtest/gtest.h>
 

@@ -10,7 +10,7 @@
 #include "LinkedCore.h"
 #include "RegistryInvariants.h"
 
-#include "plugin/InstanceRegistry.h"
+#include "bot/InstanceRegistry.h"
 
 #include <chrono>
 #include <cstdio>

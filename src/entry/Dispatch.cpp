@@ -1,9 +1,9 @@
-#include "plugin/Dispatch.h"
+#include "entry/Dispatch.h"
 
+#include "bot/PlayerTags.h"
+#include "bot/Senders.h"
 #include "commands/Commands.h"
 #include "host/EventCodes.h"
-#include "plugin/Senders.h"
-#include "support/PlayerTags.h"
 #include "teamlock/Arrivals.h"
 #include "teamlock/TeamLock.h"
 

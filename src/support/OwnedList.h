@@ -3,12 +3,13 @@
 // Items enter only at the tail, so head-to-tail order is insertion order; lookups walk from the
 // head and the first match wins. Every node holds its own heap item, and destroying a node
 // destroys its item first. The links stay whole on every path: a node is linked only once it is
-// fully built, and an allocation failure in `append` destroys the offered item and leaves the
-// list as it was.
+// fully built, and a node that cannot be allocated in `append` destroys the offered item and
+// leaves the list as it was.
 #pragma once
 
+#include "support/Allocation.h"
+
 #include <cstdint>
-#include <memory>
 
 namespace tarnwick {
 
@@ -34,15 +35,18 @@ public:
     // Number of nodes.
     std::uint32_t count() const { return count_; }
 
-    // Takes ownership of `item` and links it after the tail. If the node cannot be allocated the
-    // item is destroyed, the list is unchanged and std::bad_alloc propagates. A null item is
-    // refused the same way, unchanged, so no node ever lacks an item.
-    void append(std::unique_ptr<Item> item) {
-        if (!item) {
-            return;
+    // Takes ownership of `item` and links it after the tail; true when it is linked. When the
+    // node cannot be allocated the item is destroyed, the list is unchanged and the answer is
+    // false. A null item is refused the same way, unchanged, so no node ever lacks an item.
+    bool append(Item* item) {
+        if (item == nullptr) {
+            return false;
         }
-        Node* node = new Node{item.get(), nullptr, tail_};
-        item.release();
+        Node* node = createOrNull<Node>(item, nullptr, tail_);
+        if (node == nullptr) {
+            delete item;
+            return false;
+        }
         if (tail_ == nullptr) {
             head_ = node;
         } else {
@@ -50,6 +54,7 @@ public:
         }
         tail_ = node;
         ++count_;
+        return true;
     }
 
     // Unlinks and destroys the first node from the head holding exactly `item`, with the item;
@@ -62,21 +67,15 @@ public:
         if (node == nullptr) {
             return;
         }
-        if (node == tail_) {
-            tail_ = node->previous;
-            if (tail_ != nullptr) {
-                tail_->next = nullptr;
-            }
-        } else if (node->previous != nullptr) {
+        if (node->previous != nullptr) {
             node->previous->next = node->next;
-        }
-        if (node == head_) {
+        } else {
             head_ = node->next;
-            if (head_ != nullptr) {
-                head_->previous = nullptr;
-            }
-        } else if (node->next != nullptr) {
+        }
+        if (node->next != nullptr) {
             node->next->previous = node->previous;
+        } else {
+            tail_ = node->previous;
         }
         --count_;
         destroyNode(node);

@@ -1,4 +1,4 @@
-#include "plugin/Senders.h"
+#include "bot/Senders.h"
 
 #include "host/EventCodes.h"
 #include "host/HostRecords.h"

@@ -1,6 +1,6 @@
-#include "plugin/InstanceRegistry.h"
+#include "bot/InstanceRegistry.h"
 
-#include <memory>
+#include "support/Allocation.h"
 
 namespace tarnwick {
 
@@ -12,7 +12,9 @@ InstanceRegistry registry;
 
 } // namespace
 
-const InstanceRegistry& registeredInstances() { return registry; }
+const InstanceRegistry& registeredInstances() {
+    return registry;
+}
 
 BotInstance* findInstance(std::uint32_t handle) {
     for (InstanceRegistry::Node* node = registry.head(); node != nullptr; node = node->next) {
@@ -23,13 +25,13 @@ BotInstance* findInstance(std::uint32_t handle) {
     return nullptr;
 }
 
-BotInstance& createInstance(std::uint32_t handle) {
-    auto instance = std::make_unique<BotInstance>(handle);
-    BotInstance& created = *instance;
-    registry.append(std::move(instance));
-    return created;
+BotInstance* createInstance(std::uint32_t handle) {
+    BotInstance* instance = createOrNull<BotInstance>(handle);
+    return registry.append(instance) ? instance : nullptr;
 }
 
-void destroyAllInstances() { registry.clear(); }
+void destroyAllInstances() {
+    registry.clear();
+}
 
 } // namespace tarnwick

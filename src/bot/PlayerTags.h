@@ -5,7 +5,7 @@
 #pragma once
 
 #include "host/BotEvent.h"
-#include "plugin/OwnedList.h"
+#include "support/OwnedList.h"
 
 #include <cstdint>
 
@@ -27,8 +27,9 @@ constexpr std::uint32_t TeamPassValue = 1;
 std::uint32_t getTag(const PlayerTagList& tags, HostAddress player, std::uint32_t key);
 
 // Overwrites the value of the first tag for `player` and `key`, or appends a new tag when there
-// is none. On allocation failure the list is unchanged and std::bad_alloc propagates.
-void setTag(PlayerTagList& tags, HostAddress player, std::uint32_t key, std::uint32_t value);
+// is none; true when the tag holds `value`. False, with the list unchanged, when the new tag or
+// its node cannot be allocated.
+bool setTag(PlayerTagList& tags, HostAddress player, std::uint32_t key, std::uint32_t value);
 
 // Removes every tag of `player`, whatever its key; the other tags keep their order.
 void removePlayerTags(PlayerTagList& tags, HostAddress player);

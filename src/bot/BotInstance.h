@@ -1,9 +1,9 @@
 // BotInstance: the whole state of the plug-in for one bot of the host.
 #pragma once
 
+#include "bot/PlayerTags.h"
 #include "host/BotEvent.h"
-#include "plugin/OwnedList.h"
-#include "support/PlayerTags.h"
+#include "support/OwnedList.h"
 #include "support/Text.h"
 
 #include <cstdint>

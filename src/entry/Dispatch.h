@@ -1,8 +1,8 @@
 // Routing of one inbound event to the part of the plug-in that handles its code.
 #pragma once
 
+#include "bot/BotInstance.h"
 #include "host/BotEvent.h"
-#include "plugin/BotInstance.h"
 
 namespace tarnwick {
 

@@ -4,8 +4,8 @@
 // it is dropped silently. Texts are lent for the duration of the callback only.
 #pragma once
 
+#include "bot/BotInstance.h"
 #include "host/BotEvent.h"
-#include "plugin/BotInstance.h"
 
 namespace tarnwick {
 

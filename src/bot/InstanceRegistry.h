@@ -1,8 +1,8 @@
 // The module-wide registry of bot instances, one per handle, in creation order.
 #pragma once
 
-#include "plugin/BotInstance.h"
-#include "plugin/OwnedList.h"
+#include "bot/BotInstance.h"
+#include "support/OwnedList.h"
 
 #include <cstdint>
 
@@ -16,9 +16,9 @@ const InstanceRegistry& registeredInstances();
 // The first instance from the oldest whose handle equals `handle`, or null.
 BotInstance* findInstance(std::uint32_t handle);
 
-// A new unlocked, connectionless instance for `handle`, appended at the tail. On allocation
-// failure nothing is registered and std::bad_alloc propagates.
-BotInstance& createInstance(std::uint32_t handle);
+// A new unlocked, connectionless instance for `handle`, appended at the tail. Null, with nothing
+// registered, when the instance or its node cannot be allocated.
+BotInstance* createInstance(std::uint32_t handle);
 
 // Destroys every instance, oldest first, without sending anything; the registry is left empty.
 // Runs by itself when the module is unloaded.

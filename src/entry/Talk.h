@@ -5,9 +5,9 @@
 
 namespace tarnwick {
 
-// Finds or creates the instance for the event's handle and dispatches the event to it. Nothing
-// is thrown: an event that cannot be handled for want of memory is dropped with every list
-// whole. A null event address is ignored.
+// Finds or creates the instance for the event's handle and dispatches the event to it. An event
+// that cannot be handled for want of memory is dropped with every list whole. A null event
+// address is ignored.
 void talk(const BotEvent* event) noexcept;
 
 } // namespace tarnwick
@@ -19,5 +19,5 @@ __declspec(dllexport)
 #else
 __attribute__((visibility("default")))
 #endif
-void talk(tarnwick::BotEvent* event);
+    void talk(tarnwick::BotEvent* event);
 }

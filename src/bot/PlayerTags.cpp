@@ -1,4 +1,6 @@
-#include "support/PlayerTags.h"
+#include "bot/PlayerTags.h"
+
+#include "support/Allocation.h"
 
 namespace tarnwick {
 
@@ -21,12 +23,12 @@ std::uint32_t getTag(const PlayerTagList& tags, HostAddress player, std::uint32_
     return tag != nullptr ? tag->value : 0;
 }
 
-void setTag(PlayerTagList& tags, HostAddress player, std::uint32_t key, std::uint32_t value) {
+bool setTag(PlayerTagList& tags, HostAddress player, std::uint32_t key, std::uint32_t value) {
     if (PlayerTag* tag = findTag(tags, player, key)) {
         tag->value = value;
-        return;
+        return true;
     }
-    tags.append(std::unique_ptr<PlayerTag>(new PlayerTag{player, key, value}));
+    return tags.append(createOrNull<PlayerTag>(player, key, value));
 }
 
 void removePlayerTags(PlayerTagList& tags, HostAddress player) {
@@ -40,6 +42,8 @@ void removePlayerTags(PlayerTagList& tags, HostAddress player) {
     }
 }
 
-void removeAllTags(PlayerTagList& tags) { tags.clear(); }
+void removeAllTags(PlayerTagList& tags) {
+    tags.clear();
+}
 
 } // namespace tarnwick

@@ -1,0 +1,22 @@
+// The module's own allocation operators, over the C runtime's malloc and free: the core
+// allocates only through the nothrow operator new, which answers null instead of throwing, so
+// the module needs none of the C++ runtime's exception support (which would come with the
+// runtime library's own nothrow new, built around a catch). Linked into the module alone; test
+// programs link the core with operators of their own that count and fail allocations.
+//
+// On Linux the module's version script keeps these symbols local, so the module never replaces
+// the operators of the host process that loads it, and the host's never reach the module's data.
+#include <cstdlib>
+#include <new>
+
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+    return std::malloc(size == 0 ? 1 : size);
+}
+
+void operator delete(void* block) noexcept {
+    std::free(block);
+}
+
+void operator delete(void* block, std::size_t) noexcept {
+    std::free(block);
+}
