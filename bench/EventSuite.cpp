@@ -58,29 +58,29 @@ enum class EventCase {
 };
 
 // Allocations of a pass (a node and an item); of a roster member (a node, an item and a name
-// buffer, and its pass); of a line with a one-digit team after a literal, and between two: the
-// empty text, the digit and one concatenation per literal.
-constexpr std::uint64_t Pass = 2, Member = 3 + Pass, OpenLine = 3, ClosedLine = 4;
+// buffer, and its pass); of a line with a number, built into one buffer of its exact size.
+constexpr std::uint64_t Pass = 2, Member = 3 + Pass, Line = 1;
 
 struct EventCaseInfo {
     const char* name;
     bool untimedStep; // whether an untimed step runs before each measured event
     FlagState flags;  // the state the case is measured in, and so the walk it is compared with
     std::uint32_t sendsPerEvent;
-    // The most allocations an event may make: `perMember` per member of the locked team, plus
-    // `fixed`. Zero for an event that sends no built text and changes no roster or pass.
+    // The allocations an event makes, and so the most it may make: `perMember` per member of the
+    // locked team, plus `fixed`. Zero for an event that sends no built text and changes no roster
+    // or pass.
     std::uint64_t perMember, fixed;
 };
 
 constexpr EventCaseInfo Cases[] = {
     {"FlagDropUnlocked", false, FlagState::Split, 0, 0, 0},
     {"FlagDropKeepsLock", false, FlagState::Owned, 0, 0, 0},
-    {"LockSet", true, FlagState::Owned, 1, Member, ClosedLine},
-    {"LockMove", true, FlagState::Owned, 1, Member, ClosedLine},
-    {"ArrivalLastInRoster", true, FlagState::Owned, 1, 0, Pass + OpenLine},
-    {"ArrivalNotInRoster", false, FlagState::Owned, 1, 0, ClosedLine},
+    {"LockSet", true, FlagState::Owned, 1, Member, Line},
+    {"LockMove", true, FlagState::Owned, 1, Member, Line},
+    {"ArrivalLastInRoster", true, FlagState::Owned, 1, 0, Pass + Line},
+    {"ArrivalNotInRoster", false, FlagState::Owned, 1, 0, Line},
     {"TeamChangeWithPass", false, FlagState::Owned, 0, 0, 0},
-    {"TeamChangeSentBack", false, FlagState::Owned, 1, 0, OpenLine},
+    {"TeamChangeSentBack", false, FlagState::Owned, 1, 0, Line},
     {"CommandReply", false, FlagState::Split, 1, 0, 0},
     {"IgnoredCode", false, FlagState::Split, 0, 0, 0},
 };

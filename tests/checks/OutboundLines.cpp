@@ -3,13 +3,30 @@
 #include "Records.h"
 #include "bot/InstanceRegistry.h"
 #include "bot/PlayerTags.h"
-#include "support/CaseFold.h"
 
 #include <cstring>
 
 namespace checks {
 
 namespace {
+
+// What the lines must agree with, written here apart from the plug-in's own constants, so that a
+// wrong one there shows as a breach here rather than being copied.
+// The handshake connects a host of version 6.5 or a later 6.x.
+constexpr std::uint32_t ConnectingMajorVersion = 6, LowestConnectingMinorVersion = 5;
+// Access levels, as unsigned ranks: above 12 nothing is answered, the version from 3 up, and
+// help without a topic at 1 and below.
+constexpr std::uint32_t HighestAnsweredAccess = 12, LowestVersionAccess = 3,
+                        HighestUntopicalHelpAccess = 1;
+// The command words and help topic that get replies.
+constexpr char PurposeCommand[] = "about", VersionCommand[] = "version", HelpTopic[] = "about";
+// Teams from 100 up are private: their lock is announced without their number.
+constexpr std::uint32_t PrivateTeamFloor = 100;
+// A spectator who takes a ship on the locked team goes back to team 0, or to 1 when 0 is locked.
+constexpr std::uint32_t SpectatorReturnTeam = 0, SpectatorReturnTeamWhenZeroLocked = 1;
+// Teams, and the previous team and ship an event carries, are 16-bit numbers: five digits at most.
+constexpr std::uint32_t LowSixteenBits = 0xFFFFu, LargestTeamNumber = LowSixteenBits;
+constexpr std::size_t MostTeamDigits = 5;
 
 // Every form an outbound line can take.
 enum class LineForm {
@@ -64,11 +81,10 @@ const NumberedLine NumberedLines[] = {
     {"Team ", " is locked to prevent freq-hopping", LineForm::TeamLocked},
 };
 
-constexpr std::uint32_t LargestTeamNumber = 0xFFFF;
-
 // Reads `digits` as a plain decimal team number; false unless it is one.
 bool readTeamNumber(const std::string& digits, std::uint32_t& number) {
-    if (digits.empty() || digits.size() > 5 || (digits.size() > 1 && digits[0] == '0')) {
+    if (digits.empty() || digits.size() > MostTeamDigits ||
+        (digits.size() > 1 && digits[0] == '0')) {
         return false;
     }
     number = 0;
@@ -117,6 +133,16 @@ ClassifiedLine classifyLine(const std::string& text) {
     return {LineForm::Unknown, 0};
 }
 
+// `text` with 'A' to 'Z' lowered to 'a' to 'z' and every other byte, 128 to 255 included, kept.
+std::string lowerAscii(std::string text) {
+    for (char& character : text) {
+        if (character >= 'A' && character <= 'Z') {
+            character = static_cast<char>(character - 'A' + 'a');
+        }
+    }
+    return text;
+}
+
 // Low 32 bits of a parameter word.
 std::uint32_t low32(hostsim::Word word) {
     return static_cast<std::uint32_t>(word);
@@ -125,31 +151,33 @@ std::uint32_t low32(hostsim::Word word) {
 // The console reply the handshake owes the host version word: connected for 6.5 and above in 6.x.
 LineForm handshakeReply(std::uint32_t version) {
     const std::uint32_t major = version >> 16;
-    const std::uint32_t minor = version & 0xFFFFu;
-    if (major > 6) {
+    const std::uint32_t minor = version & LowSixteenBits;
+    if (major > ConnectingMajorVersion) {
         return LineForm::OutOfDate;
     }
-    return major < 6 || minor < 5 ? LineForm::RequiresLatest : LineForm::Connected;
+    return major < ConnectingMajorVersion || minor < LowestConnectingMinorVersion
+               ? LineForm::RequiresLatest
+               : LineForm::Connected;
 }
 
 // The one reply form a command or help request may get, or Unknown when it gets none.
 LineForm expectedReply(const Delivery& delivery) {
     const auto rank = static_cast<std::uint32_t>(delivery.playerAccess);
     // A record without its word or its rest text is malformed and gets no reply at all.
-    if (!delivery.hasPlayer || !delivery.hasWord || !delivery.hasRest || rank > 12) {
+    if (!delivery.hasPlayer || !delivery.hasWord || !delivery.hasRest ||
+        rank > HighestAnsweredAccess) {
         return LineForm::Unknown;
     }
     if (delivery.event.code == hostsim::CodeCommand) {
-        if (delivery.word == "version" && rank >= 3) {
+        if (delivery.word == VersionCommand && rank >= LowestVersionAccess) {
             return LineForm::Version;
         }
-        return delivery.word == "about" ? LineForm::Purpose : LineForm::Unknown;
+        return delivery.word == PurposeCommand ? LineForm::Purpose : LineForm::Unknown;
     }
     if (delivery.rest.empty()) {
-        return rank <= 1 ? LineForm::Help : LineForm::Unknown;
+        return rank <= HighestUntopicalHelpAccess ? LineForm::Help : LineForm::Unknown;
     }
-    return tarnwick::equalIgnoringAsciiCase(delivery.rest.c_str(), "about") ? LineForm::Help
-                                                                            : LineForm::Unknown;
+    return lowerAscii(delivery.rest) == HelpTopic ? LineForm::Help : LineForm::Unknown;
 }
 
 // Empty when a private line fits the inbound event and the instance's lock state.
@@ -174,10 +202,13 @@ std::string findPrivateLineBreach(const Delivery& delivery, const ClassifiedLine
         if (line.form != LineForm::SetTeam || !instance.locked) {
             return "not a send-back under a lock";
         }
-        const std::uint32_t previousTeam = low32(delivery.event.parameters[1]) & 0xFFFFu;
-        const std::uint32_t previousShip = low32(delivery.event.parameters[2]) & 0xFFFFu;
+        const std::uint32_t previousTeam = low32(delivery.event.parameters[1]) & LowSixteenBits;
+        const std::uint32_t previousShip = low32(delivery.event.parameters[2]) & LowSixteenBits;
+        const std::uint32_t spectatorReturn = instance.lockedTeam == SpectatorReturnTeam
+                                                  ? SpectatorReturnTeamWhenZeroLocked
+                                                  : SpectatorReturnTeam;
         const std::uint32_t returnTeam =
-            previousShip == 8 ? (instance.lockedTeam == 0 ? 1u : 0u) : previousTeam;
+            previousShip == hostsim::SpectatorShip ? spectatorReturn : previousTeam;
         return line.number == returnTeam ? "" : "sent back to the wrong team";
     }
     return "a private line for an event that sends none";
@@ -224,11 +255,11 @@ std::string findLineBreach(const Delivery& delivery, const hostsim::SentEvent& s
             return "an announcement without a lock";
         }
         if (line.form == LineForm::Announcement) {
-            return line.number == instance.lockedTeam && line.number < 100
+            return line.number == instance.lockedTeam && line.number < PrivateTeamFloor
                        ? ""
                        : "an announcement of the wrong team";
         }
-        return line.form == LineForm::PrivateAnnouncement && instance.lockedTeam >= 100
+        return line.form == LineForm::PrivateAnnouncement && instance.lockedTeam >= PrivateTeamFloor
                    ? ""
                    : "not an announcement";
     }
