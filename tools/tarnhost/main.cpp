@@ -63,7 +63,6 @@ struct ScenarioFile {
 // The options given, each with its value ("" for a switch), and the files named.
 struct Options {
     std::map<std::string, std::string> values;
-    std::vector<std::string> named;
     std::vector<ScenarioFile> files;
     bool has(const char* option) const { return values.count(option) != 0; }
 };
@@ -175,7 +174,7 @@ Options parseOptions(const std::vector<std::string>& arguments) {
                                     ? equals + 1 < argument.size()
                                     : index + 1 < arguments.size() && !arguments[index + 1].empty();
         if (optionsEnded || argument == "-" || argument[0] != '-') {
-            options.named.push_back(argument);
+            options.files.push_back({argument, {}});
         } else if (argument == "--") {
             optionsEnded = true;
         } else if (argument == "-h" || argument == "--help" || argument == "--version") {
@@ -188,8 +187,6 @@ Options parseOptions(const std::vector<std::string>& arguments) {
             throw UsageError(option + (option == "--module" ? " needs a path" : " needs a file"));
         } else if (switches.count(argument) != 0) {
             options.values[argument] = "";
-        } else if (switches.count(option) != 0) {
-            throw UsageError(option + " takes no value");
         } else {
             throw UsageError("unknown option " + shown(argument));
         }
@@ -200,23 +197,23 @@ Options parseOptions(const std::vector<std::string>& arguments) {
             throw UsageError(std::string(one) + " and " + other + " cannot be combined");
         }
     }
-    if (options.has("-i") && !options.named.empty()) {
+    if (options.has("-i") && !options.files.empty()) {
         throw UsageError("-i plays no files");
-    } else if (options.named.empty() && !options.has("-i") && !isatty(STDIN_FILENO)) {
-        options.named.push_back("-"); // standard input plays as a file does
+    } else if (options.files.empty() && !options.has("-i") && !isatty(STDIN_FILENO)) {
+        options.files.push_back({"-", {}}); // standard input plays as a file does
     }
     for (const auto& [option, needsFiles] : {std::pair{"--check", true},
                                              {"--transcript", true},
                                              {"--no-init", false},
                                              {"--record", false}}) {
-        if (options.has(option) && options.named.empty() == needsFiles) {
+        if (options.has(option) && options.files.empty() == needsFiles) {
             throw UsageError(option + std::string(needsFiles
                                                       ? " needs a FILE, or - for standard input"
                                                       : " applies to interactive mode only"));
         }
     }
-    for (const std::string& path : options.named) {
-        addScenarioFiles(path, options.files);
+    for (const ScenarioFile& given : std::exchange(options.files, {})) {
+        addScenarioFiles(given.path, options.files);
     }
     const std::string& module = options.values["--module"];
     options.values["--module"] = module.empty() ? fs::u8path(tarnhost::programPath())
@@ -232,12 +229,12 @@ Options parseOptions(const std::vector<std::string>& arguments) {
 int closeStandardOutput(int status) {
     errno = 0;
     const bool flushed = std::cout.flush() && std::ferror(stdout) == 0;
-    const int flushError = errno;
+    int reason = errno;
     std::cout.rdbuf(nullptr); // closed here, so nothing may flush it as the program ends
     if (std::fclose(stdout) == 0 && flushed) {
         return status;
     }
-    const int reason = flushError != 0 ? flushError : errno;
+    reason = reason != 0 ? reason : errno;
     std::cerr << "tarnhost: write error on standard output"
               << (reason != 0 ? std::string(": ") + std::strerror(reason) : "") << "\n";
     return 2;
