@@ -45,7 +45,8 @@ constexpr char Help[] =
     "  -i              interactive even when standard input is not a terminal\n"
     "  -h, --help      this help;  --version  the version\n"
     "Exit status: 0 everything printed what the files expect, 1 some line differs or cannot\n"
-    "be carried out (or --check found nothing to check), 2 bad usage or unreadable input.\n";
+    "be carried out (or --check found nothing to check), 2 bad usage, unreadable input or\n"
+    "output that cannot be written.\n";
 
 // A mistake on the command line, which the help explains; input that cannot be read is any
 // other exception. The message names it.
@@ -126,7 +127,8 @@ void walk(const fs::path& directory, std::vector<ScenarioFile>& found) {
 
 // Appends the scenario files a command-line path stands for, in name order: the .scn files
 // under a directory; on Windows, the files (not folders) a last part with '*' or '?' matches;
-// otherwise the path itself. Throws when that names no readable file.
+// otherwise the path itself. Throws when a path named alone cannot be read, or when it stands
+// for no file at all; a file or folder found that cannot be read is appended with its problem.
 void addScenarioFiles(const std::string& path, std::vector<ScenarioFile>& files) {
     std::vector<ScenarioFile> found;
     std::error_code error;
