@@ -127,8 +127,8 @@ void walk(const fs::path& directory, std::vector<ScenarioFile>& found) {
 
 // Appends the scenario files a command-line path stands for, in name order: the .scn files
 // under a directory; on Windows, the files (not folders) a last part with '*' or '?' matches;
-// otherwise the path itself. Throws when a path named alone cannot be read, or when it stands
-// for no file at all; a file or folder found that cannot be read is appended with its problem.
+// otherwise the path itself. A folder found that cannot be read is appended with its problem;
+// throws when a directory or wildcard stands for no file at all.
 void addScenarioFiles(const std::string& path, std::vector<ScenarioFile>& files) {
     std::vector<ScenarioFile> found;
     std::error_code error;
@@ -144,10 +144,6 @@ void addScenarioFiles(const std::string& path, std::vector<ScenarioFile>& files)
             }
         }
     } else {
-        errno = 0;
-        if (path != "-" && !std::ifstream(fs::u8path(path))) {
-            throw std::runtime_error(openFailure(path, {errno, std::generic_category()}));
-        }
         found.push_back({path, {}});
     }
     if (found.empty()) {
