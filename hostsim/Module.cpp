@@ -1,6 +1,7 @@
 #include "Module.h"
 
 #if defined(_WIN32)
+#include <filesystem>
 #include <windows.h>
 #else
 #include <dlfcn.h>
@@ -11,7 +12,7 @@ namespace hostsim {
 #if defined(_WIN32)
 
 Module::Module(const std::string& path) {
-    HMODULE library = LoadLibraryA(path.c_str());
+    HMODULE library = LoadLibraryW(std::filesystem::u8path(path).c_str()); // path in UTF-8
     if (library == nullptr) {
         error_ = "cannot load " + path + " (error " + std::to_string(GetLastError()) + ")";
         return;
@@ -38,8 +39,11 @@ void Module::unload() {
 Module::Module(const std::string& path) {
     handle_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (handle_ == nullptr) {
+        // The system's reason, without the path it usually starts with, which is named once.
         const char* reason = dlerror();
-        error_ = "cannot load " + path + (reason != nullptr ? std::string(": ") + reason : "");
+        std::string why = reason != nullptr ? reason : "";
+        why.erase(0, why.rfind(path + ": ", 0) == 0 ? path.size() + 2 : 0);
+        error_ = "cannot load " + path + (why.empty() ? "" : ": " + why);
         return;
     }
     talk_ = reinterpret_cast<EventFunction>(dlsym(handle_, "talk"));

@@ -9,7 +9,7 @@ namespace hostsim {
 
 class Module {
 public:
-    // Loads the module at `path`; check loaded() and error() afterwards.
+    // Loads the module at `path`, in UTF-8 on Windows too; check loaded() and error() afterwards.
     explicit Module(const std::string& path);
     Module(const Module&) = delete;
     Module& operator=(const Module&) = delete;

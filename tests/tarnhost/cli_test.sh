@@ -55,6 +55,15 @@ cp "$module" "$here/../../scenarios/demo.scn" mod/
 ln -s "$tarnhost" bin/tarnhost
 ln -s "$tarnhost" linked-tarnhost
 full=$(seq 0 65535 | sed 's/^/player P/')$'\nplayer Overflow\n'
+printf '#!/bin/sh\nexec %q "$@" >/dev/full\n' "$tarnhost" >to-full
+mkdir dangling unreadable unreadable/sub
+cp pass.scn dangling/ && ln -s nowhere dangling/.#demo.scn && ln -s nowhere dangling/zz-gone.scn
+cp pass.scn unreadable/a.scn && chmod 000 unreadable/sub
+cp mod/demo.scn mod/-demo.scn
+# Root reads every folder: the unreadable folder's row runs as nobody where it can.
+printf '#!/bin/sh\n%s %q "$@"\n' "$( ((EUID == 0)) &&
+    echo 'exec setpriv --reuid=65534 --regid=65534 --clear-groups --')" "$tarnhost" >as-user
+chmod +x to-full as-user && chmod 755 .
 
 # A '>' line follows no line: refused, naming file and line, in every mode.
 row 1 "first.scn:1: an expected line ('>') must follow the line that prints it" "" first.scn
@@ -89,7 +98,7 @@ row 0 "tarnhost $version" "" --version
 row 2 "tarnhost: --module needs a path" "" --check pass.scn --module
 row 2 "tarnhost: --check and --transcript cannot be combined" "" --check --transcript pass.scn
 row 2 "tarnhost: --effects and --no-effects cannot be combined" "" --effects --no-effects -
-row 2 "tarnhost: no such file: missing.scn" "" --check missing.scn
+row 2 "last: tarnhost: no such file: missing.scn" "" --check missing.scn
 row 2 "tarnhost: no scenario files in bin" "" --check bin
 row 2 "tarnhost: unknown option --bogus" "" --bogus
 row 2 "tarnhost: --no-init applies to interactive mode only" "" --no-init pass.scn
@@ -98,6 +107,17 @@ if ((EUID != 0)); then
     printf 'init\n' >locked.scn && chmod 000 locked.scn
     row 2 "tarnhost: locked.scn: permission denied" "" locked.scn
 fi
+row 2 "tarnhost: cannot load $(pwd -P)/nowhere.so: cannot open shared object file: No such \
+file or directory" "" --module nowhere.so --check pass.scn
+in=mod row 0 "ok   -demo.scn" "" --module=tarnwick.so --check -- -demo.scn
+# Output that cannot be written, and input that cannot be read, fail with status 2; a walk passes
+# over names beginning with a dot, and plays what it can.
+program=./to-full row 2 "tarnhost: write error on standard output: No space left on device" "" \
+    --check pass.scn
+row 2 "last: tarnhost: write error on /dev/full: No space left on device" $'player Ace\n' \
+    -i --record /dev/full
+row 2 "ok   dangling/pass.scn" "" --check dangling
+program=./as-user row 2 "last: tarnhost: unreadable/sub: permission denied" "" --check unreadable
 # --check over several files closes with the count.
 row 1 "last: 1 passed, 1 failed" "" --check pass.scn fail.scn
 # Standard input that is not a terminal plays as a file: no handshake for it, '>' lines

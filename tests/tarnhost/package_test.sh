@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the Windows package with scripts/package, unpacks it into a scratch folder and uses
-# it as an operator would under wine: every bundled scenario is checked, by folder and by the
-# guide's wildcard command, the demo plays as a transcript, play-demo.cmd runs, a scenario plays
+# it as an operator would under wine: every bundled scenario and one named in UTF-8 are checked,
+# by folder and by the guide's wildcard command, which passes over folders and matches in linear
+# time, the demo plays as a transcript, play-demo.cmd runs, a scenario plays
 # from a pipe (tarnhost.exe -), and an interactive session answers through a pipe.
 #
 #   tests/tarnhost/package_test.sh [--build-dir DIR]    (arguments go to scripts/package)
@@ -45,20 +46,34 @@ for scenario in scenarios/*.scn; do
 done
 
 cd "$folder" || exit 1
+# An operator's own additions: a scenario whose name is not ASCII, a folder whose name looks like
+# a scenario's, and a long name for the pathological wildcard below.
+printf 'init\r\n> console: DLL plugin connected.\r\n' >scenarios/café.scn
+mkdir scenarios/old.scn
+touch "scenarios/$(printf 'a%.0s' {1..40})"
+count=$(find scenarios -maxdepth 1 -type f -name '*.scn' | wc -l)
 
 echo "---- wine tarnhost.exe --check scenarios"
 timeout 600 "$wine_run" tarnhost.exe --check scenarios | tr -d '\r' | tee "$scratch/check.out"
 status=${PIPESTATUS[0]}
 ((status == 0)) || fail "the bundled scenarios do not pass under wine (exit $status)"
-[[ $(grep -c '^ok ' "$scratch/check.out") -eq $(ls scenarios/*.scn | wc -l) ]] ||
+[[ $(grep -c '^ok ' "$scratch/check.out") -eq $count ]] &&
+    grep -qxF 'ok   scenarios\café.scn' "$scratch/check.out" ||
     fail "not every bundled scenario reported ok"
 
 echo "---- wine tarnhost.exe --check scenarios\\*.scn (the guide's command)"
 timeout 600 "$wine_run" tarnhost.exe --check 'scenarios\*.scn' | tr -d '\r' >"$scratch/wildcard.out"
 status=${PIPESTATUS[0]}
-count=$(ls scenarios/*.scn | wc -l)
-((status == 0)) && [[ $(tail -n 1 "$scratch/wildcard.out") == "$count passed, 0 failed" ]] ||
+((status == 0)) && [[ $(tail -n 1 "$scratch/wildcard.out") == "$count passed, 0 failed" ]] &&
+    grep -qxF 'ok   scenarios\café.scn' "$scratch/wildcard.out" ||
     fail "the guide's wildcard command does not check every scenario: $(tail -n 2 "$scratch/wildcard.out")"
+
+echo "---- wine tarnhost.exe --check scenarios\\*a*a*a*a*a*a*a*a*a*a*b, which must end at once"
+timeout 20 "$wine_run" tarnhost.exe --check 'scenarios\*a*a*a*a*a*a*a*a*a*a*b' 2>&1 |
+    tr -d '\r' >"$scratch/pathological.out"
+status=${PIPESTATUS[0]}
+((status == 2)) && grep -qF 'tarnhost: no such file: scenarios' "$scratch/pathological.out" ||
+    fail "the pathological wildcard exits $status: $(head -n 1 "$scratch/pathological.out")"
 
 echo "---- wine tarnhost.exe --transcript scenarios\\demo.scn"
 timeout 300 "$wine_run" tarnhost.exe --transcript 'scenarios\demo.scn' | tr -d '\r' >"$scratch/demo.out"

@@ -1,6 +1,9 @@
 #include "Tarnhost.h"
 
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 
@@ -164,11 +167,16 @@ static bool readTyped(const std::string& prompt, std::istream& in, std::ostream&
 int runInteractive(Session& session, std::istream& in, std::ostream& out,
                    const InteractiveOptions& options) {
     std::ofstream record;
+    // Tells that the recording cannot be written, with the system's reason; the exit status.
+    const auto recordFails = [&options] {
+        std::cerr << "tarnhost: write error on " << shown(options.recordPath) << ": "
+                  << std::strerror(errno) << "\n";
+        return 2;
+    };
     if (!options.recordPath.empty()) {
-        record.open(options.recordPath, std::ios::binary);
+        record.open(std::filesystem::u8path(options.recordPath), std::ios::binary);
         if (!(record << "# Recorded by tarnhost.\n" << (session.effects ? "effects on\n" : ""))) {
-            std::cerr << "tarnhost: cannot write " << shown(options.recordPath) << "\n";
-            return 2;
+            return recordFails();
         }
     }
     out << "tarnhost: a stand-in bot host and game server, playing " << shown(options.modulePath)
@@ -200,7 +208,9 @@ int runInteractive(Session& session, std::istream& in, std::ostream& out,
                 for (const std::string& printed : result.output) {
                     record << "> " << printed << "\n";
                 }
-                record.flush();
+                if (!record.flush()) {
+                    return recordFails();
+                }
             }
         } catch (const ScenarioError& error) {
             out << "line " << number << ": " << shown(error.what()) << "; nothing changed\n";
@@ -208,7 +218,10 @@ int runInteractive(Session& session, std::istream& in, std::ostream& out,
         out << std::flush;
     }
     out << (options.terminal ? "\n" : "");
-    return 0;
+    if (record.is_open()) {
+        record.close();
+    }
+    return record.fail() ? recordFails() : 0;
 }
 
 } // namespace tarnhost

@@ -1,10 +1,13 @@
 // tarnhost: plays scenarios against the plug-in module, or lets a person type them.
 #include "Module.h"
+#include "Platform.h"
 #include "Tarnhost.h"
 
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -14,7 +17,6 @@
 
 #if defined(_WIN32)
 #include <io.h>
-#include <windows.h>
 #define isatty _isatty
 constexpr bool OnWindows = true;
 #else
@@ -43,107 +45,148 @@ constexpr char Help[] =
     "  -i              interactive even when standard input is not a terminal\n"
     "  -h, --help      this help;  --version  the version\n"
     "Exit status: 0 everything printed what the files expect, 1 some line differs or cannot\n"
-    "be carried out (or --check found nothing to check), 2 bad usage or unreadable input.\n";
+    "be carried out (or --check found nothing to check), 2 bad usage, unreadable input or\n"
+    "output that cannot be written.\n";
 
-// A mistake on the command line, or input that cannot be read: the message names it.
-using UsageError = std::runtime_error;
+// A mistake on the command line, which the help explains; input that cannot be read is any
+// other exception. The message names it.
+struct UsageError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+// A scenario file to play, or the reason it cannot be, found while listing (empty when none).
+struct ScenarioFile {
+    std::string path;
+    std::error_code problem;
+    bool operator<(const ScenarioFile& other) const { return path < other.path; }
+};
 
 // The options given, each with its value ("" for a switch), and the files named.
 struct Options {
     std::map<std::string, std::string> values;
-    std::vector<std::string> files;
+    std::vector<ScenarioFile> files;
     bool has(const char* option) const { return values.count(option) != 0; }
 };
 
-// The module beside the real executable, symbolic links resolved, however it was started.
-std::string defaultModulePath() {
-    fs::path program;
-#if defined(_WIN32)
-    char path[MAX_PATH];
-    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    program = std::string(path, length < MAX_PATH ? length : 0);
-#else
-    std::error_code error;
-    program = fs::canonical("/proc/self/exe", error);
-#endif
-    return program.parent_path().append(TARNWICK_MODULE_NAME).string();
+// Why `file` cannot be opened, naming it.
+std::string openFailure(const std::string& file, std::error_code problem) {
+    return problem == std::errc::no_such_file_or_directory
+               ? "no such file: " + shown(file)
+               : shown(file) + (problem == std::errc::permission_denied ? ": permission denied"
+                                                                        : ": cannot be read");
 }
 
 // Whether `name` matches `pattern`, where '*' stands for any run of characters and '?' for
-// one; letter case is ignored, as on Windows.
+// one; letter case is ignored, as on Windows. Only the last star is ever returned to, so the
+// time is at most the product of the two lengths.
 bool matches(const char* pattern, const char* name) {
-    if (*pattern == '*') {
-        return matches(pattern + 1, name) || (*name != '\0' && matches(pattern, name + 1));
+    const auto lower = [](char byte) { return std::tolower(static_cast<unsigned char>(byte)); };
+    const char *afterStar = nullptr, *retry = nullptr;
+    while (*name != '\0') {
+        const bool any = *pattern == '?';
+        const bool same = any || (*pattern != '\0' && lower(*pattern) == lower(*name));
+        if (*pattern == '*') {
+            afterStar = ++pattern;
+            retry = name;
+        } else if (same || afterStar != nullptr) {
+            pattern = same ? pattern + 1 : afterStar;
+            name = same ? name + 1 : ++retry;
+            while (any && (*name & 0xC0) == 0x80) { // '?' stands for a whole UTF-8 character
+                ++name;
+            }
+        } else {
+            return false;
+        }
     }
-    return *pattern == '\0' || *name == '\0'
-               ? *pattern == *name
-               : (*pattern == '?' || std::tolower(static_cast<unsigned char>(*pattern)) ==
-                                         std::tolower(static_cast<unsigned char>(*name))) &&
-                     matches(pattern + 1, name + 1);
+    while (*pattern == '*') {
+        ++pattern;
+    }
+    return *pattern == '\0';
+}
+
+// Appends every .scn file under `directory` that is not itself a folder, and every folder that
+// cannot be read, with its problem; names beginning with a dot are passed over, and folders
+// reached through symbolic links are not walked.
+void walk(const fs::path& directory, std::vector<ScenarioFile>& found) {
+    std::error_code error, ignored; // a file whose type cannot be told is tried as a file
+    for (fs::directory_iterator entry(directory, error), end; !error && entry != end;
+         entry.increment(error)) {
+        const fs::path& path = entry->path();
+        if (path.filename().u8string()[0] == '.') {
+            continue;
+        } else if (fs::is_directory(entry->symlink_status(ignored))) {
+            walk(path, found);
+        } else if (path.extension() == ".scn" && !fs::is_directory(entry->status(ignored))) {
+            found.push_back({path.u8string(), {}});
+        }
+    }
+    if (error) {
+        found.push_back({directory.u8string(), error});
+    }
 }
 
 // Appends the scenario files a command-line path stands for, in name order: the .scn files
-// under a directory; on Windows, the files a last part with '*' or '?' matches; otherwise the
-// path itself. Throws when that names no readable file.
-void addScenarioFiles(const std::string& path, std::vector<std::string>& files) {
-    std::vector<std::string> found;
+// under a directory; on Windows, the files (not folders) a last part with '*' or '?' matches;
+// otherwise the path itself. A folder found that cannot be read is appended with its problem;
+// throws when a directory or wildcard stands for no file at all.
+void addScenarioFiles(const std::string& path, std::vector<ScenarioFile>& files) {
+    std::vector<ScenarioFile> found;
     std::error_code error;
     const std::size_t slash = path.find_last_of("/\\") + 1;
-    if (fs::is_directory(path, error)) {
-        for (const auto& entry : fs::recursive_directory_iterator(path, error)) {
-            if (entry.path().extension() == ".scn" && !entry.is_directory(error)) {
-                found.push_back(entry.path().string());
-            }
-        }
+    if (fs::is_directory(fs::u8path(path), error)) {
+        walk(fs::u8path(path), found);
     } else if (OnWindows && path.find_first_of("*?", slash) != std::string::npos) {
         for (const auto& entry :
-             fs::directory_iterator(slash == 0 ? "." : path.substr(0, slash), error)) {
-            const std::string name = entry.path().filename().string();
-            if (matches(path.c_str() + slash, name.c_str())) {
-                found.push_back(path.substr(0, slash) + name);
+             fs::directory_iterator(fs::u8path(slash == 0 ? "." : path.substr(0, slash)), error)) {
+            const std::string name = entry.path().filename().u8string();
+            if (!entry.is_directory(error) && matches(path.c_str() + slash, name.c_str())) {
+                found.push_back({path.substr(0, slash) + name, {}});
             }
         }
     } else {
-        found.push_back(path);
+        found.push_back({path, {}});
+    }
+    if (found.empty()) {
+        throw std::runtime_error(fs::exists(fs::u8path(path), error)
+                                     ? "no scenario files in " + shown(path)
+                                     : "no such file: " + shown(path));
     }
     std::sort(found.begin(), found.end());
-    if (found.empty() && fs::exists(path, error)) {
-        throw UsageError("no scenario files in " + shown(path));
-    }
-    for (const std::string& file : found.empty() ? std::vector{path} : found) {
-        errno = 0;
-        if (file != "-" && (!fs::exists(file, error) || found.empty())) {
-            throw UsageError("no such file: " + shown(file));
-        } else if (file != "-" && !std::ifstream(file)) {
-            throw UsageError(shown(file) +
-                             (errno == EACCES ? ": permission denied" : ": cannot be read"));
-        }
-        files.push_back(file);
-    }
+    files.insert(files.end(), found.begin(), found.end());
 }
 
-// Reads the command line. Prints the help or the version and exits 0 when asked; throws
-// UsageError on any mistake.
-Options parseOptions(int argumentCount, char** arguments) {
+// Reads the command line, GNU style: "--option=value" as well as "--option value", and "--"
+// ending the options. Returns at once on --help or --version; throws UsageError on a mistake.
+Options parseOptions(const std::vector<std::string>& arguments) {
     static const std::set<std::string> switches{"--check",      "--transcript", "--effects",
                                                 "--no-effects", "--no-init",    "-i"};
     Options options;
-    for (int index = 1; index < argumentCount; ++index) {
-        const std::string argument = arguments[index];
-        const bool takesValue = argument == "--module" || argument == "--record";
-        if (argument == "-h" || argument == "--help" || argument == "--version") {
-            std::cout << (argument == "--version" ? "tarnhost " TARNWICK_VERSION "\n" : Help);
-            std::exit(0);
-        } else if (switches.count(argument) != 0 ||
-                   (takesValue && index + 1 < argumentCount && arguments[index + 1][0] != '\0')) {
-            options.values[argument] = takesValue ? arguments[++index] : "";
+    bool optionsEnded = false;
+    for (std::size_t index = 1; index < arguments.size(); ++index) {
+        const std::string& argument = arguments[index];
+        const std::size_t equals =
+            argument.rfind("--", 0) == 0 ? argument.find('=') : argument.npos;
+        const std::string option = argument.substr(0, equals);
+        const bool takesValue = option == "--module" || option == "--record";
+        const bool valueGiven = equals != argument.npos
+                                    ? equals + 1 < argument.size()
+                                    : index + 1 < arguments.size() && !arguments[index + 1].empty();
+        if (optionsEnded || argument == "-" || argument[0] != '-') {
+            options.files.push_back({argument, {}});
+        } else if (argument == "--") {
+            optionsEnded = true;
+        } else if (argument == "-h" || argument == "--help" || argument == "--version") {
+            options.values = {{argument == "--version" ? "--version" : "--help", ""}};
+            return options;
+        } else if (takesValue && valueGiven) {
+            options.values[option] =
+                equals != argument.npos ? argument.substr(equals + 1) : arguments[++index];
         } else if (takesValue) {
-            throw UsageError(argument +
-                             (argument == "--module" ? " needs a path" : " needs a file"));
-        } else if (argument.size() > 1 && argument[0] == '-') {
-            throw UsageError("unknown option " + shown(argument));
+            throw UsageError(option + (option == "--module" ? " needs a path" : " needs a file"));
+        } else if (switches.count(argument) != 0) {
+            options.values[argument] = "";
         } else {
-            options.files.push_back(argument);
+            throw UsageError("unknown option " + shown(argument));
         }
     }
     for (const auto& [one, other] :
@@ -155,7 +198,7 @@ Options parseOptions(int argumentCount, char** arguments) {
     if (options.has("-i") && !options.files.empty()) {
         throw UsageError("-i plays no files");
     } else if (options.files.empty() && !options.has("-i") && !isatty(STDIN_FILENO)) {
-        options.files.push_back("-"); // standard input plays as a file does
+        options.files.push_back({"-", {}}); // standard input plays as a file does
     }
     for (const auto& [option, needsFiles] : {std::pair{"--check", true},
                                              {"--transcript", true},
@@ -167,31 +210,47 @@ Options parseOptions(int argumentCount, char** arguments) {
                                                       : " applies to interactive mode only"));
         }
     }
-    for (const std::string& path : std::exchange(options.files, {})) {
-        addScenarioFiles(path, options.files);
+    for (const ScenarioFile& given : std::exchange(options.files, {})) {
+        addScenarioFiles(given.path, options.files);
     }
     const std::string& module = options.values["--module"];
-    options.values["--module"] =
-        module.empty() ? defaultModulePath() : fs::absolute(module).string();
+    options.values["--module"] = module.empty() ? fs::u8path(tarnhost::programPath())
+                                                      .parent_path()
+                                                      .append(TARNWICK_MODULE_NAME)
+                                                      .u8string()
+                                                : fs::absolute(fs::u8path(module)).u8string();
     return options;
 }
 
-} // namespace
+// The exit status once standard output is flushed and closed: `status`, or 2 with a message
+// naming it when some of it could not be written.
+int closeStandardOutput(int status) {
+    errno = 0;
+    const bool flushed = std::cout.flush() && std::ferror(stdout) == 0;
+    int reason = errno;
+    std::cout.rdbuf(nullptr); // closed here, so nothing may flush it as the program ends
+    if (std::fclose(stdout) == 0 && flushed) {
+        return status;
+    }
+    reason = reason != 0 ? reason : errno;
+    std::cerr << "tarnhost: write error on standard output"
+              << (reason != 0 ? std::string(": ") + std::strerror(reason) : "") << "\n";
+    return 2;
+}
 
 // Plays the files named, each with the module loaded afresh so no bot state carries over, or
-// runs the interactive mode; the exit status says how it went (see Help).
-int main(int argumentCount, char** arguments) {
-    Options options;
-    try {
-        options = parseOptions(argumentCount, arguments);
-    } catch (const std::exception& error) {
-        std::cerr << "tarnhost: " << error.what() << "\nTry 'tarnhost --help'.\n";
-        return 2;
+// runs the interactive mode, or shows the help or the version; the exit status says how it went
+// (see Help). A file that cannot be opened fails, and the others are still played.
+int play(Options& options) {
+    if (options.has("--help") || options.has("--version")) {
+        std::cout << (options.has("--version") ? "tarnhost " TARNWICK_VERSION "\n" : Help);
+        return 0;
     }
     const auto style = options.has("--check")        ? tarnhost::PlayStyle::Check
                        : options.has("--transcript") ? tarnhost::PlayStyle::Transcript
                                                      : tarnhost::PlayStyle::Plain;
     int passed = 0, failed = 0;
+    bool unreadable = false;
     for (std::size_t at = 0; at < std::max<std::size_t>(options.files.size(), 1); ++at) {
         hostsim::Module module(options.values["--module"]);
         if (!module.loaded()) {
@@ -207,15 +266,48 @@ int main(int argumentCount, char** arguments) {
                                              options.values["--module"],
                                              options.values["--record"]});
         }
-        const std::string& path = options.files[at];
-        std::ifstream file(path == "-" ? "" : path, std::ios::binary);
-        const bool ok = tarnhost::playScenario(session, path, path == "-" ? std::cin : file, style,
-                                               std::cout, std::cerr)
-                            .passed;
+        ScenarioFile& scenario = options.files[at];
+        errno = 0;
+        std::ifstream file;
+        if (!scenario.problem && scenario.path != "-") {
+            file.open(fs::u8path(scenario.path), std::ios::binary);
+            scenario.problem.assign(file ? 0 : errno != 0 ? errno : EIO, std::generic_category());
+        }
+        if (scenario.problem) {
+            std::cerr << "tarnhost: " << openFailure(scenario.path, scenario.problem) << "\n";
+            std::cout << (style == tarnhost::PlayStyle::Check
+                              ? "FAIL " + shown(scenario.path) + "\n"
+                              : "");
+            unreadable = true;
+            failed += 1;
+            continue;
+        }
+        const bool ok =
+            tarnhost::playScenario(session, scenario.path, scenario.path == "-" ? std::cin : file,
+                                   style, std::cout, std::cerr)
+                .passed;
         (ok ? passed : failed) += 1;
     }
     if (style == tarnhost::PlayStyle::Check) {
         std::cout << passed << " passed, " << failed << " failed\n";
     }
-    return failed == 0 ? 0 : 1;
+    return unreadable ? 2 : failed == 0 ? 0 : 1;
+}
+
+} // namespace
+
+// Runs tarnhost; standard output is checked for write errors however the run ends.
+int main(int argumentCount, char** arguments) {
+    tarnhost::showUtf8OnConsoles();
+    Options options;
+    try {
+        options = parseOptions(tarnhost::commandLine(argumentCount, arguments));
+    } catch (const UsageError& error) {
+        std::cerr << "tarnhost: " << error.what() << "\nTry 'tarnhost --help'.\n";
+        return 2;
+    } catch (const std::exception& error) {
+        std::cerr << "tarnhost: " << error.what() << "\n";
+        return 2;
+    }
+    return closeStandardOutput(play(options));
 }
