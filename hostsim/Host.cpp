@@ -7,6 +7,23 @@ namespace {
 // The host that receives callbacks; a plug-in callback carries no context of its own.
 Host* receivingHost = nullptr;
 
+constexpr int LongestMoveChain = 64;
+constexpr char SetTeamCommand[] = "*setfreq ", ArenaCommand[] = "*arena ";
+
+// Why the server ignores a "*setfreq" asking team `number` for `target`; empty when it obeys.
+std::string moveRefusal(const std::string& number, const PlayerRecord* target) {
+    const bool digits = !number.empty() && number.size() <= 5 &&
+                        number.find_first_not_of("0123456789") == std::string::npos;
+    if (!digits || std::stoul(number) > 0xFFFF) {
+        return "not a team number";
+    } else if (target == nullptr) {
+        return "no such player";
+    } else if (target->team() == std::stoul(number)) {
+        return target->name() + " is on team " + number + " already";
+    }
+    return "";
+}
+
 } // namespace
 
 Host::Host(PluginLink link) : link_(link), previous_(receivingHost) {
@@ -28,8 +45,53 @@ Arena& Host::arena(std::uint32_t handle) {
 }
 
 void Host::deliver(HostEvent event) {
+    const bool outermost = !delivering_;
+    delivering_ = true;
     if (link_.talk != nullptr) {
         link_.talk(&event);
+    }
+    if (outermost) {
+        makeMoves();
+        delivering_ = false;
+    }
+}
+
+void Host::serve(const SentEvent& sent) {
+    if (sent.isPrivate() && sent.text.rfind(SetTeamCommand, 0) == 0) {
+        pendingMoves_.push_back(sent);
+    } else if (sent.isPublic() && sent.text.rfind(ArenaCommand, 0) == 0) {
+        tell({sent.handle,
+              "every player reads \"" + sent.text.substr(sizeof ArenaCommand - 1) + "\"", nullptr,
+              0});
+    }
+}
+
+void Host::makeMoves() {
+    for (int moves = 0; !pendingMoves_.empty(); pendingMoves_.pop_front()) {
+        const SentEvent move = pendingMoves_.front();
+        const std::string number = move.text.substr(sizeof SetTeamCommand - 1);
+        PlayerRecord* target = arena(move.handle).findPlayerByIdent(move.target());
+        const std::string refusal = moveRefusal(number, target);
+        if (!refusal.empty()) {
+            tell({move.handle, "ignores \"" + move.text + "\" (" + refusal + ")", nullptr, 0});
+            continue;
+        } else if (moves++ == LongestMoveChain) {
+            tell({move.handle, "stops after " + std::to_string(LongestMoveChain) + " moves",
+                  nullptr, 0});
+            break;
+        }
+        const std::uint16_t previousTeam = target->team();
+        target->setTeam(static_cast<std::uint16_t>(std::stoul(number)));
+        tell({move.handle, "moves " + target->name() + " to team " + number, target, previousTeam});
+        deliver(makeEvent(move.handle, CodePlayerChange, target->address(), previousTeam,
+                          target->ship()));
+    }
+    pendingMoves_.clear();
+}
+
+void Host::tell(const ServerDeed& deed) {
+    if (onServer) {
+        onServer(deed);
     }
 }
 
@@ -61,6 +123,9 @@ void Host::receive(HostEvent* event) {
     host->sent_.push_back(sent);
     if (host->onSend) {
         host->onSend(sent); // a copy: the handler may deliver events that grow `sent_`
+    }
+    if (host->effects) {
+        host->serve(sent);
     }
 }
 

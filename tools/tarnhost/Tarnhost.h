@@ -5,15 +5,16 @@
 #include "Host.h"
 
 #include <cstdint>
-#include <deque>
 #include <iosfwd>
 #include <map>
 #include <stdexcept>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 namespace tarnhost {
+
+// The UTF-8 byte-order mark, skipped at the start of input.
+constexpr char ByteOrderMark[] = "\xEF\xBB\xBF";
 
 // A line tarnhost cannot carry out; the message names what is wrong.
 struct ScenarioError : std::runtime_error {
@@ -27,9 +28,14 @@ std::vector<std::string> splitWords(const std::string& line);
 // A whole number (decimal, 0x-hex, or negative) within [lowest, highest]; throws naming `what`.
 std::int64_t parseNumber(const std::string& word, std::int64_t lowest, std::int64_t highest,
                          const std::string& what);
-// `text` with each control byte and each byte outside valid UTF-8 written as \xNN; `quoted`
-// puts that in single quotes.
+// `text` as printed: a backslash as \\, and each control byte, each byte outside valid UTF-8
+// and a byte-order mark as \xNN, so each printed text stands for one string of bytes.
 std::string shown(const std::string& text);
+// A line written in that printed form (an expected line): raw bytes that shown() escapes are
+// escaped the same way, backslashes are kept as written.
+std::string asPrinted(const std::string& line);
+// shown(text) in single quotes; a text longer than 60 bytes is cut there, the cut marked
+// after the closing quote with the whole length: 'abc'... (3000000 bytes).
 std::string quoted(const std::string& text);
 // The texts joined with ", "; "none" when there are none.
 std::string listText(const std::vector<std::string>& texts);
@@ -45,27 +51,16 @@ struct LineResult {
     std::vector<std::string> output, story;
 };
 
-// A flag known by name; a carried flag is off the host's flag list and names its carrier.
-struct NamedFlag {
-    std::string name;
-    hostsim::FlagRecord* record;
-    std::string carrier;
-};
-
-// One bot as the host knows it, with its players by name and ident; every ident below
-// `lowestFreeIdent` is held, so the search for a free one starts there.
+// What tarnhost remembers of a bot beside its arena: whether its handshake went out, the first
+// console line after it, and the last public line it sent.
 struct Bot {
     hostsim::Arena* arena = nullptr;
-    std::unordered_map<std::string, hostsim::PlayerRecord*> players;
-    std::unordered_map<std::uint32_t, hostsim::PlayerRecord*> idents;
-    std::uint32_t lowestFreeIdent = 0;
-    std::vector<NamedFlag> flags;
     bool handshakeDelivered = false;
     std::string handshakeAnswer, lastAnnouncement;
 };
 
-// Every bot's arena, the bot lines act on, whether "*setfreq" moves the player and "*arena"
-// lines are shown (effects), and the moves and line being collected during a delivery.
+// Every bot's arena, the bot lines act on, whether the game server's effects are on (the host
+// takes them from here at each delivery), and the line being collected during a delivery.
 struct Session {
     // Delivers to `talk`, handing the plug-in `hostCallback` in the handshake; bot 1, effects off.
     explicit Session(hostsim::EventFunction talk,
@@ -77,17 +72,19 @@ struct Session {
     std::map<std::uint32_t, Bot> bots;
     std::uint32_t current = 1;
     bool effects = false;
-    std::deque<hostsim::SentEvent> pendingMoves;
     LineResult* collecting = nullptr;
 };
 
-// Carries out one line; one that cannot be carried out throws and changes nothing.
+// Carries out one line; one that cannot be carried out throws and changes nothing. An unknown
+// verb's message names the nearest verb, if one is near.
 LineResult perform(Session& session, const std::string& line);
+// What Tab completes: verbs, keywords, `events`, and the current bot's player and flag names.
+std::vector<std::string> wordsToComplete(Session& session);
 // The bot with this handle (the current one without), made empty on first use.
 Bot& bot(Session& session, std::uint32_t handle);
 Bot& bot(Session& session);
-// Delivers an event to the current bot, collects every line sent into `result`, then makes
-// the moves asked for.
+// Delivers an event to the current bot and collects every line sent, and what the server did,
+// into `result`.
 void deliver(Session& session, LineResult& result, std::uint32_t code, hostsim::Word p1 = 0,
              hostsim::Word p2 = 0, hostsim::Word p3 = 0, hostsim::Word p4 = 0, hostsim::Word p5 = 0,
              hostsim::Word p6 = 0);
@@ -119,9 +116,35 @@ struct InteractiveOptions {
     std::string modulePath, recordPath;
 };
 
-// Answers each line read until `quit`, `exit` or the end; a line that cannot be carried out
-// gets a message naming its number. Returns 0, or 2 when the record cannot be written.
-int runInteractive(Session& session, std::istream& in, std::ostream& out,
+// Answers each line read until `quit`, `exit` or the end, a byte-order mark at the start
+// skipped; a line that cannot be carried out gets a message on `errors` naming its number.
+// Returns 0; 1 when not on a terminal and a line was refused; 2 when the record cannot be
+// written. On leaving, says so when the recording holds nothing for --check to compare.
+int runInteractive(Session& session, std::istream& in, std::ostream& out, std::ostream& errors,
                    const InteractiveOptions& options);
+
+// Reads the lines a person types. On a terminal where line editing is built in: editing, a
+// history kept in historyPath() between sessions (never an error when it cannot be), Ctrl-C
+// cancelling the line being typed, Tab completing wordsToComplete(). Otherwise plain lines,
+// their "\r" dropped, the prompt shown only on a terminal.
+class LineReader {
+public:
+    LineReader(std::istream& in, std::ostream& out, bool terminal);
+    LineReader(const LineReader&) = delete;
+    LineReader& operator=(const LineReader&) = delete;
+    ~LineReader();
+    // The next line after `prompt`; false at the end of input.
+    bool read(Session& session, const std::string& prompt, std::string& line);
+
+private:
+    std::istream& in_;
+    std::ostream& out_;
+    bool terminal_, editing_ = false;
+    std::string history_;
+};
+
+// Writes what a line did for a reader: its action, and indented under it each line the plug-in
+// sent and the server did; an event answered with nothing says so.
+void tell(const LineResult& result, std::ostream& out);
 
 } // namespace tarnhost
