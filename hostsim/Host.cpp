@@ -47,6 +47,10 @@ Arena& Host::arena(std::uint32_t handle) {
 void Host::deliver(HostEvent event) {
     const bool outermost = !delivering_;
     delivering_ = true;
+    if (event.code == CodeInit) {
+        logs_[event.handle].handshakeDelivered = true;
+        logs_[event.handle].handshakeAnswer.clear();
+    }
     if (link_.talk != nullptr) {
         link_.talk(&event);
     }
@@ -121,6 +125,11 @@ void Host::receive(HostEvent* event) {
         sent.text = reinterpret_cast<const char*>(textAddress);
     }
     host->sent_.push_back(sent);
+    BotLog& log = host->logs_[sent.handle];
+    log.lastPublicLine = sent.isPublic() ? sent.text : log.lastPublicLine;
+    if (sent.isEcho() && log.handshakeDelivered && log.handshakeAnswer.empty()) {
+        log.handshakeAnswer = sent.text; // the first console line after a handshake
+    }
     if (host->onSend) {
         host->onSend(sent); // a copy: the handler may deliver events that grow `sent_`
     }

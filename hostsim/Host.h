@@ -38,6 +38,13 @@ struct ServerDeed {
     std::uint16_t previousTeam;
 };
 
+// What the host saw of one bot's talk: whether a handshake went out, the first console line
+// after the latest one, and the last public line.
+struct BotLog {
+    bool handshakeDelivered = false;
+    std::string handshakeAnswer, lastPublicLine;
+};
+
 // The plug-in end of a host: the entry point events are delivered to, and the callback address
 // the handshake hands over.
 struct PluginLink {
@@ -74,6 +81,8 @@ public:
     void init(std::uint32_t handle, std::uint32_t major = 6, std::uint32_t minor = 5,
               bool withCallback = true);
 
+    // What the host saw of the bot with this handle (nothing yet on first use).
+    const BotLog& log(std::uint32_t handle) { return logs_[handle]; }
     // Every outbound event received so far, in order.
     const std::vector<SentEvent>& sent() const { return sent_; }
     // Forgets the recorded events.
@@ -107,6 +116,7 @@ private:
     Host* previous_;
     std::map<std::uint32_t, std::unique_ptr<Arena>> arenas_;
     std::vector<SentEvent> sent_;
+    std::map<std::uint32_t, BotLog> logs_;
     std::deque<SentEvent> pendingMoves_;
     bool delivering_ = false;
 };

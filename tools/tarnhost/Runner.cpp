@@ -1,3 +1,4 @@
+#include "LineEditor.h"
 #include "Tarnhost.h"
 
 #include <algorithm>
@@ -137,6 +138,20 @@ PlayReport playScenario(Session& session, const std::string& name, std::istream&
     return report;
 }
 
+// Reads the next line typed after the prompt, with the editor when it edits; a plain line
+// otherwise (its "\r" dropped, the prompt shown on a terminal). False at the end of input.
+bool readTyped(Session& session, lineedit::LineEditor& editor, std::istream& in, std::ostream& out,
+               bool terminal, std::string& line) {
+    const std::string prompt = "bot " + std::to_string(session.current) + "> ";
+    out << (terminal && !editor.editing() ? prompt : "") << std::flush;
+    if (editor.editing()) {
+        return editor.read(prompt, wordsToComplete(session), line);
+    }
+    const bool read = static_cast<bool>(std::getline(in, line));
+    line.erase(line.empty() || line.back() != '\r' ? line.size() : line.size() - 1);
+    return read;
+}
+
 int runInteractive(Session& session, std::istream& in, std::ostream& out, std::ostream& errors,
                    const InteractiveOptions& options) {
     std::ofstream record;
@@ -153,14 +168,16 @@ int runInteractive(Session& session, std::istream& in, std::ostream& out, std::o
         << (session.effects ? "on" : "off")
         << (options.automaticInit ? "; each bot's handshake (init) is done for you.\n" : ".\n");
     std::string line;
-    LineReader reader(in, out, options.terminal);
+    lineedit::LineEditor editor("tarnhost", options.terminal && &in == &std::cin);
     bool refused = false, recordedOutput = false;
     for (int number = 1;; ++number) {
-        const bool handshake = options.automaticInit && !bot(session).handshakeDelivered;
+        currentArena(session); // the current bot is known from the start
+        const bool handshake =
+            options.automaticInit && !session.host.log(session.current).handshakeDelivered;
         number -= handshake ? 1 : 0;
         if (handshake) {
             line = "init";
-        } else if (!reader.read(session, "bot " + std::to_string(session.current) + "> ", line)) {
+        } else if (!readTyped(session, editor, in, out, options.terminal, line)) {
             break;
         }
         line.erase(0, number == 1 && line.rfind(ByteOrderMark, 0) == 0 ? 3 : 0);

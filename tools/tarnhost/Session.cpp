@@ -31,14 +31,8 @@ void say(Session& session, LineResult& result, std::uint32_t handle, const Voice
     result.story.push_back(form(voice.told, session.current));
 }
 
-// Inside the host's callback: notes the line for `state` and adds it to the line being carried
-// out.
+// Inside the host's callback: adds the line to the line being carried out.
 void hear(Session& session, const hostsim::SentEvent& sent) {
-    Bot& speaker = bot(session, sent.handle);
-    speaker.lastAnnouncement = sent.isPublic() ? sent.text : speaker.lastAnnouncement;
-    if (sent.isEcho() && speaker.handshakeDelivered && speaker.handshakeAnswer.empty()) {
-        speaker.handshakeAnswer = sent.text; // the first console line after a handshake
-    }
     if (session.collecting == nullptr) {
         return;
     }
@@ -47,7 +41,7 @@ void hear(Session& session, const hostsim::SentEvent& sent) {
         say(session, result, sent.handle, sent.isEcho() ? Console : Public, sent.text);
     } else if (sent.isPrivate()) {
         const hostsim::PlayerRecord* target =
-            bot(session, sent.handle).arena->findPlayerByIdent(sent.target());
+            session.host.arena(sent.handle).findPlayerByIdent(sent.target());
         say(session, result, sent.handle, Private, sent.text,
             target != nullptr ? target->name() : "#" + std::to_string(sent.target()));
     } else {
@@ -81,14 +75,8 @@ Session::Session(hostsim::EventFunction talk, hostsim::Word hostCallback)
     host.onServer = [this](const hostsim::ServerDeed& deed) { witness(*this, deed); };
 }
 
-Bot& bot(Session& session, std::uint32_t handle) {
-    Bot& found = session.bots[handle];
-    found.arena = &session.host.arena(handle);
-    return found;
-}
-
-Bot& bot(Session& session) {
-    return bot(session, session.current);
+hostsim::Arena& currentArena(Session& session) {
+    return session.host.arena(session.current);
 }
 
 void deliver(Session& session, LineResult& result, std::uint32_t code, hostsim::Word p1,

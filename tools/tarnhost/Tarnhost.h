@@ -6,7 +6,6 @@
 
 #include <cstdint>
 #include <iosfwd>
-#include <map>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -51,16 +50,8 @@ struct LineResult {
     std::vector<std::string> output, story;
 };
 
-// What tarnhost remembers of a bot beside its arena: whether its handshake went out, the first
-// console line after it, and the last public line it sent.
-struct Bot {
-    hostsim::Arena* arena = nullptr;
-    bool handshakeDelivered = false;
-    std::string handshakeAnswer, lastAnnouncement;
-};
-
-// Every bot's arena, the bot lines act on, whether the game server's effects are on (the host
-// takes them from here at each delivery), and the line being collected during a delivery.
+// The host with every bot's arena, the bot lines act on, whether the game server's effects are on
+// (the host takes them from here at each delivery), and the line being collected during a delivery.
 struct Session {
     // Delivers to `talk`, handing the plug-in `hostCallback` in the handshake; bot 1, effects off.
     explicit Session(hostsim::EventFunction talk,
@@ -69,7 +60,6 @@ struct Session {
     Session& operator=(const Session&) = delete;
 
     hostsim::Host host;
-    std::map<std::uint32_t, Bot> bots;
     std::uint32_t current = 1;
     bool effects = false;
     LineResult* collecting = nullptr;
@@ -80,9 +70,8 @@ struct Session {
 LineResult perform(Session& session, const std::string& line);
 // What Tab completes: verbs, keywords, `events`, and the current bot's player and flag names.
 std::vector<std::string> wordsToComplete(Session& session);
-// The bot with this handle (the current one without), made empty on first use.
-Bot& bot(Session& session, std::uint32_t handle);
-Bot& bot(Session& session);
+// The current bot's arena, made empty on first use.
+hostsim::Arena& currentArena(Session& session);
 // Delivers an event to the current bot and collects every line sent, and what the server did,
 // into `result`.
 void deliver(Session& session, LineResult& result, std::uint32_t code, hostsim::Word p1 = 0,
@@ -122,26 +111,6 @@ struct InteractiveOptions {
 // written. On leaving, says so when the recording holds nothing for --check to compare.
 int runInteractive(Session& session, std::istream& in, std::ostream& out, std::ostream& errors,
                    const InteractiveOptions& options);
-
-// Reads the lines a person types. On a terminal where line editing is built in: editing, a
-// history kept in historyPath() between sessions (never an error when it cannot be), Ctrl-C
-// cancelling the line being typed, Tab completing wordsToComplete(). Otherwise plain lines,
-// their "\r" dropped, the prompt shown only on a terminal.
-class LineReader {
-public:
-    LineReader(std::istream& in, std::ostream& out, bool terminal);
-    LineReader(const LineReader&) = delete;
-    LineReader& operator=(const LineReader&) = delete;
-    ~LineReader();
-    // The next line after `prompt`; false at the end of input.
-    bool read(Session& session, const std::string& prompt, std::string& line);
-
-private:
-    std::istream& in_;
-    std::ostream& out_;
-    bool terminal_, editing_ = false;
-    std::string history_;
-};
 
 // Writes what a line did for a reader: its action, and indented under it each line the plug-in
 // sent and the server did; an event answered with nothing says so.

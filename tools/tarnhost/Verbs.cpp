@@ -65,7 +65,7 @@ std::string countText(std::size_t count, const std::string& noun) {
 }
 
 // What the bot's handshake came to, for `state`.
-std::string handshakeText(const Bot& known) {
+std::string handshakeText(const BotLog& known) {
     if (!known.handshakeDelivered) {
         return "no handshake yet";
     } else if (known.handshakeAnswer.empty()) {
@@ -86,8 +86,9 @@ std::vector<std::string> flagNames(const Arena& arena, const std::vector<FlagRec
 // `state`: every bot's arena as the host sees it, a header per bot, a line per player and flag.
 std::vector<std::string> describeState(Session& session) {
     std::vector<std::string> lines;
-    for (auto& [handle, known] : session.bots) {
-        const Arena& arena = *known.arena;
+    for (const auto& [handle, held] : session.host.arenas()) {
+        const Arena& arena = *held;
+        const BotLog& known = session.host.log(handle);
         lines.push_back("bot " + std::to_string(handle) +
                         (handle == session.current ? " (current)" : "") + ": " +
                         handshakeText(known) + "; " + countText(arena.players().size(), "player") +
@@ -113,8 +114,8 @@ std::vector<std::string> describeState(Session& session) {
             }
             lines.push_back("  flag " + arena.flagName(*flag) + ": " + where);
         }
-        if (!known.lastAnnouncement.empty()) {
-            lines.push_back("  last public line: " + known.lastAnnouncement +
+        if (!known.lastPublicLine.empty()) {
+            lines.push_back("  last public line: " + known.lastPublicLine +
                             " (a lock lifts without a word, so it may be over)");
         }
     }
@@ -140,7 +141,7 @@ constexpr std::size_t ListedNames = 10;
 
 // The current bot's player or flag of that name; throws, naming known ones, when none.
 PlayerRecord& player(Session& session, const std::string& name) {
-    const Arena& arena = *bot(session).arena;
+    const Arena& arena = currentArena(session);
     PlayerRecord* found = arena.findPlayer(name);
     if (found == nullptr) {
         std::vector<std::string> names;
@@ -153,7 +154,7 @@ PlayerRecord& player(Session& session, const std::string& name) {
 }
 
 FlagRecord& flag(Session& session, const std::string& name) {
-    const Arena& arena = *bot(session).arena;
+    const Arena& arena = currentArena(session);
     FlagRecord* found = arena.findFlag(name);
     if (found == nullptr) {
         std::vector<std::string> names;
@@ -167,7 +168,7 @@ FlagRecord& flag(Session& session, const std::string& name) {
 
 // Throws when a player of the current bot other than `except` holds `ident`.
 void expectFreeIdent(Session& session, std::uint32_t ident, const PlayerRecord* except) {
-    const PlayerRecord* found = bot(session).arena->findPlayerByIdent(ident);
+    const PlayerRecord* found = currentArena(session).findPlayerByIdent(ident);
     if (found != nullptr && found != except) {
         throw ScenarioError("ident " + std::to_string(ident) + " is " + shown(found->name()) +
                             "'s already on bot " + std::to_string(session.current));
@@ -223,7 +224,7 @@ std::uint16_t flagTeam(const std::string& word) {
 // `player`, `arrive`: a player in the arena, with the lowest free ident unless one is given;
 // refused when the name or ident is taken, the name is too long or every ident is held.
 Fills addPlayer(Session& session, const Arguments& arguments, LineResult& result) {
-    Arena& arena = *bot(session).arena;
+    Arena& arena = currentArena(session);
     const std::string& name = arguments[0];
     const FieldValues values = readFields(arguments);
     if (arena.findPlayer(name) != nullptr) {
@@ -262,7 +263,7 @@ Fills removePlayer(Session& session, const Arguments& arguments, LineResult& res
     if (arguments.verb.code != NoEvent) {
         deliver(session, result, arguments.verb.code, record.address());
     }
-    Arena& arena = *bot(session).arena;
+    Arena& arena = currentArena(session);
     const bool carried = !arena.release(record).empty();
     arena.removePlayer(record);
     return {arguments[0],
@@ -365,7 +366,7 @@ const Verb Verbs[] = {
      [](Session& session, const Arguments& arguments, LineResult&) -> Fills {
          session.current =
              static_cast<std::uint32_t>(parseNumber(arguments[0], 0, UINT32_MAX, "handle"));
-         bot(session);
+         currentArena(session);
          return {std::to_string(session.current)};
      }},
     {"player", PlayerArguments, "put a player in the arena (ship 8 spectates)", Setup, NoEvent,
@@ -379,7 +380,7 @@ const Verb Verbs[] = {
          for (const auto& [field, value] : values) {
              if (field->write == nullptr) { // the ident, filed anew in the arena's index
                  expectFreeIdent(session, static_cast<std::uint32_t>(value), &record);
-                 bot(session).arena->renumber(record, static_cast<std::uint16_t>(value));
+                 currentArena(session).renumber(record, static_cast<std::uint16_t>(value));
              }
              said.push_back(field->key + (" " + std::to_string(value)));
          }
@@ -391,7 +392,7 @@ const Verb Verbs[] = {
     {"flag", "NAME [team N]", "put a flag on the field (team N or none)", Setup, NoEvent,
      "flag {} lies on the field, owned by {}",
      [](Session& session, const Arguments& arguments, LineResult&) -> Fills {
-         Arena& arena = *bot(session).arena;
+         Arena& arena = currentArena(session);
          if (arena.findFlag(arguments[0]) != nullptr) {
              throw ScenarioError("flag " + quoted(arguments[0]) + " already exists on bot " +
                                  std::to_string(session.current));
@@ -414,7 +415,7 @@ const Verb Verbs[] = {
      "flag {} is taken out of the game (quietly)",
      [](Session& session, const Arguments& arguments, LineResult&) -> Fills {
          FlagRecord& named = flag(session, arguments[0]);
-         Arena& arena = *bot(session).arena;
+         Arena& arena = currentArena(session);
          PlayerRecord* carrier = arena.carrierOf(named);
          if (carrier != nullptr && carrier->flagCount() != 0) {
              carrier->setFlagCount(static_cast<std::uint16_t>(carrier->flagCount() - 1));
@@ -443,9 +444,6 @@ const Verb Verbs[] = {
          const auto minor = static_cast<std::uint32_t>(parseNumber(
              version.substr(std::min(dot + 1, version.size())), 0, 65535, "minor version"));
          const bool callback = !arguments.has("no-callback"), lists = !arguments.has("no-lists");
-         Bot& current = bot(session);
-         current.handshakeDelivered = true;
-         current.handshakeAnswer.clear();
          const HostEvent event =
              session.host.initEvent(session.current, versionWord(major, minor), callback);
          deliver(session, result, CodeInit, event.parameters[0], event.parameters[1],
@@ -482,7 +480,7 @@ const Verb Verbs[] = {
      [](Session& session, const Arguments& arguments, LineResult& result) -> Fills {
          PlayerRecord& carrier = player(session, arguments[0]);
          FlagRecord& grabbed = flag(session, arguments[1]);
-         Arena& arena = *bot(session).arena;
+         Arena& arena = currentArena(session);
          if (const PlayerRecord* holder = arena.carrierOf(grabbed)) {
              throw ScenarioError("flag " + quoted(arguments[1]) + " is carried by " +
                                  shown(holder->name()));
@@ -502,7 +500,7 @@ const Verb Verbs[] = {
     {"drop", "NAME", "a player drops every flag carried", Event, CodeFlagDrop, "{} drops {}",
      [](Session& session, const Arguments& arguments, LineResult& result) -> Fills {
          PlayerRecord& carrier = player(session, arguments[0]);
-         Arena& arena = *bot(session).arena;
+         Arena& arena = currentArena(session);
          const std::vector<std::string> dropped = flagNames(arena, arena.release(carrier));
          carrier.setFlagCount(0);
          deliver(session, result, CodeFlagDrop);
@@ -742,7 +740,7 @@ std::vector<std::string> wordsToComplete(Session& session) {
             words.push_back(keyword.first);
         }
     }
-    const hostsim::Arena& arena = *bot(session).arena;
+    const hostsim::Arena& arena = currentArena(session);
     for (const auto& record : arena.players()) {
         words.push_back(record->name());
     }
@@ -765,11 +763,12 @@ LineResult perform(Session& session, const std::string& line) {
         const std::string nearest = nearestVerb(words[0]);
         throw ScenarioError(
             "unknown verb " + quoted(words[0]) +
-            (nearest.empty() ? " (try 'help')" : "; did you mean '" + nearest + "'?"));
+            (nearest.empty() ? " (try 'help')" : " (did you mean '" + nearest + "'?)"));
     }
     const Fills fills = verb->act(session, readArguments(*verb, words), result);
     result.acted = verb->group != Looking;
-    const bool marked = result.acted && session.bots.size() > 1 && verb->name != std::string("bot");
+    const bool marked =
+        result.acted && session.host.arenas().size() > 1 && verb->name != std::string("bot");
     result.action = marked ? "[bot " + std::to_string(session.current) + "] " : "";
     const std::string story = verb->story != nullptr ? verb->story : verb->help;
     std::size_t at = 0, next = 0; // each "{}" of the story takes the next fill-in
