@@ -102,7 +102,7 @@ INSTANTIATE_TEST_SUITE_P(
         RefusedLine{"flag west owner 3", "unexpected 'owner'; usage: flag NAME [team N]"},
         RefusedLine{"set-flag south team nobody",
                     "bad flag team 'nobody' (a whole number from 0 to 65535 expected)"},
-        RefusedLine{"set-flag south", "usage: set-flag FLAG team N"},
+        RefusedLine{"set-flag south", "usage: set-flag FLAG {team N}"},
         RefusedLine{"remove-flag west", "unknown flag 'west' on bot 1 (flags: north, south)"},
         RefusedLine{"help dance", "no help on 'dance' (try 'help')"},
         RefusedLine{"init 6", "bad minor version '' (a whole number from 0 to 65535 expected)"},

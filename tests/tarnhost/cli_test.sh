@@ -141,9 +141,9 @@ program=./errors-only row 1 "line 1: unknown verb 'bogus' (try 'help'); nothing 
 row 0 "last: tarnhost: no line printed anything, so rec.scn has nothing for --check to compare;\
  --check fails it" $'player Ace\n' -i --no-init --record rec.scn
 row 1 "-:1: unknown verb '${long:0:60}'... (3000 bytes) (try 'help')" "$long"$'\n' -
-row 0 "  set-flag FLAG team N              change a flag's owner (team N or none)" \
+row 0 "  set-flag FLAG {team N}            change a flag's owner (team N or none)" \
     $'help set-flag\n'
-row 1 "-:1: unknown verb 'setflag'; did you mean 'set-flag'?" $'setflag north team 3\n' -
+row 1 "-:1: unknown verb 'setflag' (did you mean 'set-flag'?)" $'setflag north team 3\n' -
 row 0 "last:   41 flag-reset" $'help events\n'
 # Setting up and taking down a large arena takes linear time: quadratic took minutes here.
 program=timeout row 0 "" "$flags" 60 "$tarnhost" -

@@ -32,10 +32,11 @@ struct Arguments {
 using Action = Fills (*)(Session&, const Arguments&, LineResult&);
 
 // A verb: its name, its arguments (VALUE must be given and [VALUE] may be, in order; then [key N]
-// and [switch] in any order; [VALUE...] takes any number of values), its help, where help lists
-// it, the event it delivers, its story (the line in words, "{}" for each fill-in of the action;
-// null when the help says it), its action, and what the plug-in reads through each parameter of
-// its event: '-' nothing, 'P' a player, 'F' a flag, 'C' a command, 'H' a host list or callback.
+// and [switch] in any order, {key N|key N} one of them at least; [VALUE...] takes up to six
+// values), its help, where help lists it, the event it delivers, its story (the line in words,
+// "{}" for each fill-in of the action; null when the help says it), its action, and what the
+// plug-in reads through each parameter of its event: '-' nothing, 'P' a player, 'F' a flag, 'C'
+// a command, 'H' a host list or callback.
 struct Verb {
     const char *name, *arguments, *help;
     Group group;
@@ -122,33 +123,29 @@ std::vector<std::string> describeState(Session& session) {
     return lines;
 }
 
-// The error for a name the current bot does not know, naming the first of the `count` it knows.
+// The error for a name the current bot does not know, naming the first ten it knows.
+template <typename Records, typename NameOf>
 ScenarioError unknown(Session& session, const char* kind, const std::string& name,
-                      const std::vector<std::string>& first, std::size_t count) {
+                      const Records& known, NameOf nameOf) {
     std::vector<std::string> names;
-    for (const std::string& known : first) {
-        names.push_back(shown(known));
+    for (std::size_t at = 0; at < known.size() && at < 10; ++at) {
+        names.push_back(shown(nameOf(*known[at])));
     }
-    const std::string more =
-        count > first.size() ? ", ... (" + std::to_string(count) + " in all)" : "";
+    if (known.size() > 10) {
+        names.push_back("... (" + std::to_string(known.size()) + " in all)");
+    }
     return ScenarioError("unknown " + std::string(kind) + " " + quoted(name) + " on bot " +
                          std::to_string(session.current) + " (" + kind + "s: " + listText(names) +
-                         more + ")");
+                         ")");
 }
-
-// How many known names an error about an unknown one lists.
-constexpr std::size_t ListedNames = 10;
 
 // The current bot's player or flag of that name; throws, naming known ones, when none.
 PlayerRecord& player(Session& session, const std::string& name) {
     const Arena& arena = currentArena(session);
     PlayerRecord* found = arena.findPlayer(name);
     if (found == nullptr) {
-        std::vector<std::string> names;
-        for (std::size_t at = 0; at < arena.players().size() && at < ListedNames; ++at) {
-            names.push_back(arena.players()[at]->name());
-        }
-        throw unknown(session, "player", name, names, arena.players().size());
+        throw unknown(session, "player", name, arena.players(),
+                      [](const PlayerRecord& record) { return record.name(); });
     }
     return *found;
 }
@@ -157,11 +154,8 @@ FlagRecord& flag(Session& session, const std::string& name) {
     const Arena& arena = currentArena(session);
     FlagRecord* found = arena.findFlag(name);
     if (found == nullptr) {
-        std::vector<std::string> names;
-        for (std::size_t at = 0; at < arena.flags().size() && at < ListedNames; ++at) {
-            names.push_back(arena.flagName(*arena.flags()[at]));
-        }
-        throw unknown(session, "flag", name, names, arena.flags().size());
+        throw unknown(session, "flag", name, arena.flags(),
+                      [&arena](const FlagRecord& record) { return arena.flagName(record); });
     }
     return *found;
 }
@@ -404,7 +398,7 @@ const Verb Verbs[] = {
          arena.addFlag(team, arguments[0]);
          return {arguments[0], flagOwnerText(team)};
      }},
-    {"set-flag", "FLAG team N", "change a flag's owner (team N or none)", Setup, NoEvent,
+    {"set-flag", "FLAG {team N}", "change a flag's owner (team N or none)", Setup, NoEvent,
      "flag {} now belongs to {} (changed quietly)",
      [](Session& session, const Arguments& arguments, LineResult&) -> Fills {
          FlagRecord& named = flag(session, arguments[0]);
@@ -530,8 +524,8 @@ const Verb Verbs[] = {
     {"exit", "", "end the session", Looking, NoEvent, "", quit}};
 
 // What a verb's arguments take, read from its table row: values (NAME must be given, [REST] may
-// be, [PARAMETER...] up to six), keywords (team N must be given, [ship N] may be, [no-lists] is
-// a switch) and groups of keywords of which one at least must be given ({team N|ship N}).
+// be, [PARAMETER...] up to six), keywords ([ship N] may be given, [no-lists] is a switch) and
+// groups of keywords of which one at least must be given ({team N}, {team N|ship N}).
 struct Grammar {
     std::size_t required = 0, optional = 0;
     std::map<std::string, bool> keywords; // keyword -> takes a value
@@ -540,38 +534,33 @@ struct Grammar {
 
 Grammar grammarOf(const std::string& pattern) {
     Grammar grammar;
-    for (std::size_t at = 0, end = 0; at < pattern.size(); at = end + 1) {
+    for (std::size_t at = pattern.find_first_not_of(' '), end = 0; at < pattern.size();
+         at = pattern.find_first_not_of(' ', end + 1)) {
         const char open = pattern[at];
-        if (open == ' ') {
-            end = at;
-            continue;
-        }
-        end = open == '[' ? pattern.find(']', at) : open == '{' ? pattern.find('}', at) : at;
-        end = std::min(open == '[' || open == '{' ? end : pattern.find(' ', at), pattern.size());
-        if (std::islower(static_cast<unsigned char>(open)) && end + 1 < pattern.size() &&
-            std::isupper(static_cast<unsigned char>(pattern[end + 1]))) {
-            end = std::min(pattern.find(' ', end + 1), pattern.size()); // "team N"
-        }
         const bool bracketed = open == '[' || open == '{';
-        const std::size_t inner = bracketed ? 1 : 0;
-        const std::string element = pattern.substr(at + inner, end - at - inner);
+        if (bracketed) {
+            end = std::min(pattern.find(open == '[' ? ']' : '}', at), pattern.size());
+        } else {
+            end = std::min(pattern.find(' ', at), pattern.size());
+        }
+        const std::size_t first = bracketed ? at + 1 : at;
+        const std::string element = pattern.substr(first, end - first);
         if (std::isupper(static_cast<unsigned char>(element[0]))) {
-            std::size_t& count = open == '[' ? grammar.optional : grammar.required;
-            count += element.find("...") != std::string::npos ? 6u : 1u;
-        } else if (element.find(' ') == std::string::npos && open != '[') {
+            (open == '[' ? grammar.optional : grammar.required) +=
+                element.find("...") != std::string::npos ? 6u : 1u;
+        } else if (!bracketed) {
             ++grammar.required; // a word the verb reads itself, as "on|off"
         } else {
-            grammar.groups.push_back({});
+            std::vector<std::string> group;
             for (std::size_t from = 0; from < element.size();) {
                 const std::size_t bar = std::min(element.find('|', from), element.size());
-                const std::string keyword = element.substr(from, bar - from);
-                const std::size_t blank = keyword.find(' ');
-                grammar.keywords[keyword.substr(0, blank)] = blank != std::string::npos;
-                grammar.groups.back().push_back(keyword.substr(0, blank));
+                const std::size_t blank = std::min(element.find(' ', from), bar);
+                group.push_back(element.substr(from, blank - from));
+                grammar.keywords[group.back()] = blank != bar;
                 from = bar + 1;
             }
-            if (open == '[') {
-                grammar.groups.pop_back();
+            if (open == '{') {
+                grammar.groups.push_back(group);
             }
         }
     }
@@ -639,7 +628,7 @@ const char* const ExpectedLineHelp[] = {
     "  > [bot N] ...            any of these from bot N; bot 1's lines carry no prefix",
     "A line followed by no '>' line prints nothing. '#' starts a comment (narration in a",
     "transcript); quote texts with blanks (\"a b\"); numbers are decimal, 0x-hex or negative.",
-    "Above, [x] may be left out, and {x|y} needs one of them at least.",
+    "Above, [x] may be left out, and {x} or {x|y} needs one of them at least.",
 };
 
 // `help [VERB|events]`: the verbs by group with the forms of expected lines, one verb, or
@@ -697,18 +686,15 @@ Fills showHelp(Session&, const Arguments& arguments, LineResult& result) {
 
 // The number of single-byte edits that turn `one` into `other`.
 std::size_t editDistance(const std::string& one, const std::string& other) {
-    std::vector<std::size_t> row(other.size() + 1);
+    std::vector<std::size_t> row(other.size() + 1), next(row.size());
     for (std::size_t column = 0; column < row.size(); ++column) {
         row[column] = column;
     }
-    for (std::size_t line = 1; line <= one.size(); ++line) {
-        std::size_t diagonal = row[0];
-        row[0] = line;
+    for (std::size_t line = 0; line < one.size(); row.swap(next), ++line) {
+        next[0] = line + 1;
         for (std::size_t column = 1; column < row.size(); ++column) {
-            const std::size_t above = row[column];
-            const bool same = one[line - 1] == other[column - 1];
-            row[column] = std::min({above + 1, row[column - 1] + 1, diagonal + (same ? 0 : 1)});
-            diagonal = above;
+            const std::size_t change = row[column - 1] + (one[line] == other[column - 1] ? 0 : 1);
+            next[column] = std::min({row[column] + 1, next[column - 1] + 1, change});
         }
     }
     return row.back();
