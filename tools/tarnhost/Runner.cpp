@@ -140,7 +140,7 @@ PlayReport playScenario(Session& session, const std::string& name, std::istream&
 
 // Reads the next line typed after the prompt, with the editor when it edits; a plain line
 // otherwise (its "\r" dropped, the prompt shown on a terminal). False at the end of input.
-bool readTyped(Session& session, lineedit::LineEditor& editor, std::istream& in, std::ostream& out,
+bool readTyped(Session& session, terminal::LineEditor& editor, std::istream& in, std::ostream& out,
                bool terminal, std::string& line) {
     const std::string prompt = "bot " + std::to_string(session.current) + "> ";
     out << (terminal && !editor.editing() ? prompt : "") << std::flush;
@@ -168,7 +168,7 @@ int runInteractive(Session& session, std::istream& in, std::ostream& out, std::o
         << (session.effects ? "on" : "off")
         << (options.automaticInit ? "; each bot's handshake (init) is done for you.\n" : ".\n");
     std::string line;
-    lineedit::LineEditor editor("tarnhost", options.terminal && &in == &std::cin);
+    terminal::LineEditor editor("tarnhost", options.terminal && &in == &std::cin);
     bool refused = false, recordedOutput = false;
     for (int number = 1;; ++number) {
         currentArena(session); // the current bot is known from the start

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "Host.h"
+#include "PrintableText.h"
 
 #include <cstdint>
 #include <iosfwd>
@@ -11,6 +12,11 @@
 #include <vector>
 
 namespace tarnhost {
+
+// Everything tarnhost prints goes through these (see PrintableText.h).
+using terminal::asPrinted;
+using terminal::quoted;
+using terminal::shown;
 
 // The UTF-8 byte-order mark, skipped at the start of input.
 constexpr char ByteOrderMark[] = "\xEF\xBB\xBF";
@@ -27,15 +33,6 @@ std::vector<std::string> splitWords(const std::string& line);
 // A whole number (decimal, 0x-hex, or negative) within [lowest, highest]; throws naming `what`.
 std::int64_t parseNumber(const std::string& word, std::int64_t lowest, std::int64_t highest,
                          const std::string& what);
-// `text` as printed: a backslash as \\, and each control byte, each byte outside valid UTF-8
-// and a byte-order mark as \xNN, so each printed text stands for one string of bytes.
-std::string shown(const std::string& text);
-// A line written in that printed form (an expected line): raw bytes that shown() escapes are
-// escaped the same way, backslashes are kept as written.
-std::string asPrinted(const std::string& line);
-// shown(text) in single quotes; a text longer than 60 bytes is cut there, the cut marked
-// after the closing quote with the whole length: 'abc'... (3000000 bytes).
-std::string quoted(const std::string& text);
 // The texts joined with ", "; "none" when there are none.
 std::string listText(const std::vector<std::string>& texts);
 // The text after `mark` ('>' or '#') and one blank, when that is the line's first non-blank.

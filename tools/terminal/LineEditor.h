@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace lineedit {
+namespace terminal {
 
 // The history file of `application`: $XDG_STATE_HOME/APPLICATION/history, else
 // ~/.local/state/APPLICATION/history, its directory made if need be; empty when neither
@@ -33,4 +33,4 @@ private:
     std::string history_;
 };
 
-} // namespace lineedit
+} // namespace terminal

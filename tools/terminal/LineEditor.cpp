@@ -13,7 +13,7 @@
 #include <editline/readline.h>
 #endif
 
-namespace lineedit {
+namespace terminal {
 
 std::string historyPath(const std::string& application) {
     const char* state = std::getenv("XDG_STATE_HOME");
@@ -141,4 +141,4 @@ bool LineEditor::read(const std::string&, const std::vector<std::string>&, std::
 }
 #endif
 
-} // namespace lineedit
+} // namespace terminal
