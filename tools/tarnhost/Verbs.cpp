@@ -1,6 +1,7 @@
 // The scenario language as one table of verbs: each row gives the verb's arguments, its help,
 // the event it delivers, how the story tells it and what it does. Parsing, `help` and the
 // transcript all read the table, so a new verb is one row and one action.
+#include "NearestWord.h"
 #include "Tarnhost.h"
 
 #include <algorithm>
@@ -684,38 +685,6 @@ Fills showHelp(Session&, const Arguments& arguments, LineResult& result) {
     return {};
 }
 
-// The number of single-byte edits that turn `one` into `other`.
-std::size_t editDistance(const std::string& one, const std::string& other) {
-    std::vector<std::size_t> row(other.size() + 1), next(row.size());
-    for (std::size_t column = 0; column < row.size(); ++column) {
-        row[column] = column;
-    }
-    for (std::size_t line = 0; line < one.size(); row.swap(next), ++line) {
-        next[0] = line + 1;
-        for (std::size_t column = 1; column < row.size(); ++column) {
-            const std::size_t change = row[column - 1] + (one[line] == other[column - 1] ? 0 : 1);
-            next[column] = std::min({row[column] + 1, next[column - 1] + 1, change});
-        }
-    }
-    return row.back();
-}
-
-// The verb nearest to a mistyped word: at most two edits away and fewer than half its length;
-// empty when none is.
-std::string nearestVerb(const std::string& word) {
-    std::string nearest;
-    std::size_t best = 3;
-    for (const Verb& verb : Verbs) {
-        const std::string name = verb.name;
-        const std::size_t distance = word.size() > 40 ? best : editDistance(word, name);
-        if (distance < best && distance * 2 < name.size()) {
-            nearest = name;
-            best = distance;
-        }
-    }
-    return nearest;
-}
-
 } // namespace
 
 std::vector<std::string> wordsToComplete(Session& session) {
@@ -746,7 +715,11 @@ LineResult perform(Session& session, const std::string& line) {
     }
     const Verb* verb = verbNamed(words[0]);
     if (verb == nullptr) {
-        const std::string nearest = nearestVerb(words[0]);
+        std::vector<std::string> names;
+        for (const Verb& each : Verbs) {
+            names.push_back(each.name);
+        }
+        const std::string nearest = terminal::nearestWord(words[0], names);
         throw ScenarioError(
             "unknown verb " + quoted(words[0]) +
             (nearest.empty() ? " (try 'help')" : " (did you mean '" + nearest + "'?)"));
