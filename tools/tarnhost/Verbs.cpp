@@ -1,6 +1,7 @@
 // The scenario language as one table of verbs: each row gives the verb's arguments, its help,
 // the event it delivers, how the story tells it and what it does. Parsing, `help` and the
 // transcript all read the table, so a new verb is one row and one action.
+#include "Description.h"
 #include "NearestWord.h"
 #include "Tarnhost.h"
 
@@ -48,81 +49,6 @@ struct Verb {
 };
 
 const Verb* verbNamed(const std::string& name, std::uint32_t code = NoEvent);
-
-// "team 3", or "nobody" for a flag nobody owns.
-std::string flagOwnerText(std::uint16_t team) {
-    return team == NobodysTeam ? std::string("nobody") : "team " + std::to_string(team);
-}
-
-// "team 3, ship 1" or "team 3, spectating".
-std::string placeText(const PlayerRecord& record) {
-    return "team " + std::to_string(record.team()) + ", " +
-           (record.ship() == SpectatorShip ? std::string("spectating")
-                                           : "ship " + std::to_string(record.ship()));
-}
-
-// "1 player", "2 players".
-std::string countText(std::size_t count, const std::string& noun) {
-    return std::to_string(count) + " " + noun + (count == 1 ? "" : "s");
-}
-
-// What the bot's handshake came to, for `state`.
-std::string handshakeText(const BotLog& known) {
-    if (!known.handshakeDelivered) {
-        return "no handshake yet";
-    } else if (known.handshakeAnswer.empty()) {
-        return "handshake delivered, no answer";
-    }
-    return "handshake answered \"" + known.handshakeAnswer + "\"";
-}
-
-// The names the flags were added under, in the order given.
-std::vector<std::string> flagNames(const Arena& arena, const std::vector<FlagRecord*>& flags) {
-    std::vector<std::string> names;
-    for (const FlagRecord* flag : flags) {
-        names.push_back(arena.flagName(*flag));
-    }
-    return names;
-}
-
-// `state`: every bot's arena as the host sees it, a header per bot, a line per player and flag.
-std::vector<std::string> describeState(Session& session) {
-    std::vector<std::string> lines;
-    for (const auto& [handle, held] : session.host.arenas()) {
-        const Arena& arena = *held;
-        const BotLog& known = session.host.log(handle);
-        lines.push_back("bot " + std::to_string(handle) +
-                        (handle == session.current ? " (current)" : "") + ": " +
-                        handshakeText(known) + "; " + countText(arena.players().size(), "player") +
-                        ", " + countText(arena.flags().size(), "flag"));
-        for (const auto& record : arena.players()) {
-            std::string line = "  player " + record->name() + ": " + placeText(*record) +
-                               ", ident " + std::to_string(record->ident()) + ", access " +
-                               std::to_string(record->access());
-            const std::vector<FlagRecord*> carried = arena.carriedBy(*record);
-            if (!carried.empty()) {
-                line += ", carries " + listText(flagNames(arena, carried));
-            } else if (record->flagCount() != 0) {
-                line += ", carries " + std::to_string(record->flagCount()) + " flag(s)";
-            }
-            lines.push_back(line);
-        }
-        for (const auto& flag : arena.flags()) {
-            const PlayerRecord* carrier = arena.carrierOf(*flag);
-            std::string where = "on the field, owned by " + flagOwnerText(flag->team());
-            if (carrier != nullptr) {
-                where = "carried by " + carrier->name() + " (team " +
-                        std::to_string(carrier->team()) + ")";
-            }
-            lines.push_back("  flag " + arena.flagName(*flag) + ": " + where);
-        }
-        if (!known.lastPublicLine.empty()) {
-            lines.push_back("  last public line: " + known.lastPublicLine +
-                            " (a lock lifts without a word, so it may be over)");
-        }
-    }
-    return lines;
-}
 
 // The error for a name the current bot does not know, naming the first ten it knows.
 template <typename Records, typename NameOf>
@@ -397,14 +323,14 @@ const Verb Verbs[] = {
              team = flagTeam(arguments.fields.at("team"));
          }
          arena.addFlag(team, arguments[0]);
-         return {arguments[0], flagOwnerText(team)};
+         return {arguments[0], ownerText(team)};
      }},
     {"set-flag", "FLAG {team N}", "change a flag's owner (team N or none)", Setup, NoEvent,
      "flag {} now belongs to {} (changed quietly)",
      [](Session& session, const Arguments& arguments, LineResult&) -> Fills {
          FlagRecord& named = flag(session, arguments[0]);
          named.setTeam(flagTeam(arguments.fields.at("team")));
-         return {arguments[0], flagOwnerText(named.team())};
+         return {arguments[0], ownerText(named.team())};
      }},
     {"remove-flag", "FLAG", "take a flag out of the game", Setup, NoEvent,
      "flag {} is taken out of the game (quietly)",
@@ -484,7 +410,7 @@ const Verb Verbs[] = {
                                  " carries 65535 flags, as many as a count holds");
          }
          const Fills fills{arguments[0], std::to_string(carrier.team()), arguments[1],
-                           flagOwnerText(grabbed.team())};
+                           ownerText(grabbed.team())};
          // The host reports the grab while the flag is still listed; the plug-in leaves it out.
          carrier.setFlagCount(static_cast<std::uint16_t>(carrier.flagCount() + 1));
          deliver(session, result, CodeFlagGrab, carrier.address(), grabbed.address());
@@ -516,7 +442,7 @@ const Verb Verbs[] = {
     {"state", "", "every bot's arena as the host sees it", Looking, NoEvent,
      "the arenas, as the host sees them:",
      [](Session& session, const Arguments&, LineResult& result) -> Fills {
-         result.output = describeState(session);
+         result.output = describe(session.host, session.current);
          return {};
      }},
     {"help", "[VERB]", "the verbs, one verb, or the event codes (help events)", Looking, NoEvent,
