@@ -62,7 +62,8 @@ public:
     // order they were added (empty when it carried none).
     std::vector<FlagRecord*> release(const PlayerRecord& carrier);
 
-    // The players and flags in the order they were added.
+    // The players and flags in the order they were added; what a call returned is read again
+    // after a removal, never kept across one.
     const std::vector<std::unique_ptr<PlayerRecord>>& players() const { return players_.all(); }
     const std::vector<std::unique_ptr<FlagRecord>>& flags() const { return flags_.all(); }
     const HostList& playerList() const { return playerList_; }
