@@ -208,10 +208,13 @@ Fills askPlugin(Session& session, const Arguments& arguments, LineResult& result
     const std::string rest = arguments.values.size() > restAt ? arguments[restAt] : "";
     const CommandRecord command(word, rest);
     deliver(session, result, arguments.verb.code, asker.address(), command.address());
-    return {arguments[0], std::to_string(asker.access()),
-            isCommand      ? word + (rest.empty() ? "" : " " + rest)
-            : rest.empty() ? ""
-                           : " on \"" + rest + "\""};
+    std::string asked; // the command typed, or the topic of a help request
+    if (isCommand) {
+        asked = word + (rest.empty() ? "" : " " + rest);
+    } else if (!rest.empty()) {
+        asked = " on \"" + rest + "\"";
+    }
+    return {arguments[0], std::to_string(asker.access()), asked};
 }
 
 Fills showHelp(Session& session, const Arguments& arguments, LineResult& result);
