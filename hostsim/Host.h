@@ -110,6 +110,7 @@ private:
     void serve(const SentEvent& sent);
     // Makes the queued moves, in order, and those their changes set off.
     void makeMoves();
+    // Hands a deed to `onServer`, when set.
     void tell(const ServerDeed& deed);
 
     PluginLink link_;
