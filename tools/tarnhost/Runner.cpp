@@ -9,6 +9,9 @@ namespace tarnhost {
 
 namespace {
 
+// The UTF-8 byte-order mark, skipped at the start of input.
+constexpr char ByteOrderMark[] = "\xEF\xBB\xBF";
+
 constexpr char TranscriptLegend[] =
     "How to read this: each line in words is something that happens in the arena, told to the\n"
     "plug-in. Under it: the lines the plug-in sent back (\"plug-in -> ...\"), what the game "
@@ -53,8 +56,8 @@ int readSteps(std::istream& in, std::vector<Step>& steps, std::size_t& expectedL
     return 0;
 }
 
-} // namespace
-
+// Writes what a line did for a reader: its action, and indented under it each line the plug-in
+// sent and the server did; an event answered with nothing says so.
 void tell(const LineResult& result, std::ostream& out) {
     const std::string indent = result.action.empty() ? "  " : "      ";
     out << (result.action.empty() ? "" : "  " + result.action + "\n");
@@ -64,6 +67,8 @@ void tell(const LineResult& result, std::ostream& out) {
     out << (result.delivered && result.story.empty() ? indent + "(the plug-in sends nothing)\n"
                                                      : "");
 }
+
+} // namespace
 
 PlayReport playScenario(Session& session, const std::string& name, std::istream& in,
                         PlayStyle style, std::ostream& out, std::ostream& errors) {
@@ -140,8 +145,8 @@ PlayReport playScenario(Session& session, const std::string& name, std::istream&
 
 // Reads the next line typed after the prompt, with the editor when it edits; a plain line
 // otherwise (its "\r" dropped, the prompt shown on a terminal). False at the end of input.
-bool readTyped(Session& session, terminal::LineEditor& editor, std::istream& in, std::ostream& out,
-               bool terminal, std::string& line) {
+static bool readTyped(Session& session, terminal::LineEditor& editor, std::istream& in,
+                      std::ostream& out, bool terminal, std::string& line) {
     const std::string prompt = "bot " + std::to_string(session.current) + "> ";
     out << (terminal && !editor.editing() ? prompt : "") << std::flush;
     if (editor.editing()) {

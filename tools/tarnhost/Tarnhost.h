@@ -18,9 +18,6 @@ using terminal::asPrinted;
 using terminal::quoted;
 using terminal::shown;
 
-// The UTF-8 byte-order mark, skipped at the start of input.
-constexpr char ByteOrderMark[] = "\xEF\xBB\xBF";
-
 // A line tarnhost cannot carry out; the message names what is wrong.
 struct ScenarioError : std::runtime_error {
     using std::runtime_error::runtime_error;
@@ -108,9 +105,5 @@ struct InteractiveOptions {
 // written. On leaving, says so when the recording holds nothing for --check to compare.
 int runInteractive(Session& session, std::istream& in, std::ostream& out, std::ostream& errors,
                    const InteractiveOptions& options);
-
-// Writes what a line did for a reader: its action, and indented under it each line the plug-in
-// sent and the server did; an event answered with nothing says so.
-void tell(const LineResult& result, std::ostream& out);
 
 } // namespace tarnhost
