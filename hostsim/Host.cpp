@@ -10,15 +10,23 @@ Host* receivingHost = nullptr;
 constexpr int LongestMoveChain = 64;
 constexpr char SetTeamCommand[] = "*setfreq ", ArenaCommand[] = "*arena ";
 
-// Why the server ignores a "*setfreq" asking team `number` for `target`; empty when it obeys.
-std::string moveRefusal(const std::string& number, const PlayerRecord* target) {
-    const bool digits = !number.empty() && number.size() <= 5 &&
-                        number.find_first_not_of("0123456789") == std::string::npos;
-    if (!digits || std::stoul(number) > 0xFFFF) {
+// The team a "*setfreq" asks for: decimal digits only, at most 65535; -1 for anything else.
+long teamAskedFor(const std::string& number) {
+    long team = number.empty() || number.size() > 5 ? -1 : 0;
+    for (std::size_t at = 0; at < number.size() && team >= 0; ++at) {
+        const bool digit = number[at] >= '0' && number[at] <= '9';
+        team = digit ? team * 10 + (number[at] - '0') : -1;
+    }
+    return team <= 0xFFFF ? team : -1;
+}
+
+// Why the server ignores a "*setfreq" asking `team` for `target`; empty when it obeys.
+std::string moveRefusal(const std::string& number, long team, const PlayerRecord* target) {
+    if (team < 0) {
         return "not a team number";
     } else if (target == nullptr) {
         return "no such player";
-    } else if (target->team() == std::stoul(number)) {
+    } else if (target->team() == team) {
         return target->name() + " is on team " + number + " already";
     }
     return "";
@@ -75,7 +83,8 @@ void Host::makeMoves() {
         const SentEvent move = pendingMoves_.front();
         const std::string number = move.text.substr(sizeof SetTeamCommand - 1);
         PlayerRecord* target = arena(move.handle).findPlayerByIdent(move.target());
-        const std::string refusal = moveRefusal(number, target);
+        const long team = teamAskedFor(number);
+        const std::string refusal = moveRefusal(number, team, target);
         if (!refusal.empty()) {
             tell({move.handle, "ignores \"" + move.text + "\" (" + refusal + ")", nullptr, 0});
             continue;
@@ -85,7 +94,7 @@ void Host::makeMoves() {
             break;
         }
         const std::uint16_t previousTeam = target->team();
-        target->setTeam(static_cast<std::uint16_t>(std::stoul(number)));
+        target->setTeam(static_cast<std::uint16_t>(team));
         tell({move.handle, "moves " + target->name() + " to team " + number, target, previousTeam});
         deliver(makeEvent(move.handle, CodePlayerChange, target->address(), previousTeam,
                           target->ship()));

@@ -1,12 +1,11 @@
 #include "LineEditor.h"
 
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
-
 #if defined(LINE_EDITING)
 #include <csignal>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <sys/select.h>
 #include <unistd.h>
 
@@ -15,6 +14,11 @@
 
 namespace terminal {
 
+#if defined(LINE_EDITING)
+namespace {
+
+// The history file of `application`, its directory made if need be; empty when neither
+// XDG_STATE_HOME nor HOME is set.
 std::string historyPath(const std::string& application) {
     const char* state = std::getenv("XDG_STATE_HOME");
     const char* home = std::getenv("HOME");
@@ -30,9 +34,6 @@ std::string historyPath(const std::string& application) {
     std::filesystem::create_directories(directory, ignored);
     return (directory / "history").string();
 }
-
-#if defined(LINE_EDITING)
-namespace {
 
 // The editor's callbacks carry no context, so the read in progress is reached from here: the
 // words Tab completes, the line handed over (null at the end of input) and whether it came.

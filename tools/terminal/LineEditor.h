@@ -8,15 +8,11 @@
 
 namespace terminal {
 
-// The history file of `application`: $XDG_STATE_HOME/APPLICATION/history, else
-// ~/.local/state/APPLICATION/history, its directory made if need be; empty when neither
-// variable is set.
-std::string historyPath(const std::string& application);
-
 class LineEditor {
 public:
     // Edits lines when `wanted`, line editing is built in and standard input and output are a
-    // terminal; reads the history of `application` then.
+    // terminal; reads the history of `application` then, from $XDG_STATE_HOME/APPLICATION/history
+    // or else ~/.local/state/APPLICATION/history.
     LineEditor(const std::string& application, bool wanted);
     LineEditor(const LineEditor&) = delete;
     LineEditor& operator=(const LineEditor&) = delete;
