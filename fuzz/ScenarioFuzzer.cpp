@@ -5,6 +5,7 @@
 #include "Tarnhost.h"
 #include "bot/InstanceRegistry.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -23,6 +24,7 @@ std::size_t expectedLinesIn(const std::string& text) {
         line.erase(0, firstLine && line.rfind("\xEF\xBB\xBF", 0) == 0 ? 3 : 0);
         line.erase(line.empty() || line.back() != '\r' ? line.size() : line.size() - 1);
         count += tarnhost::markedLine(line, '>', rest) ? 1 : 0;
+        line.erase(std::min(line.find('#'), line.size())); // `quit # done` ends too
         const std::size_t start = line.find_first_not_of(" \t");
         const std::size_t end = line.find_last_not_of(" \t");
         const std::string word =

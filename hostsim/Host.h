@@ -6,6 +6,7 @@
 #include "HostEvent.h"
 
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
@@ -26,6 +27,22 @@ struct SentEvent {
     bool isPrivate() const { return code == CodeSay && parameters[0] == ModePrivate; }
     // The target ident of a private line.
     std::uint32_t target() const { return static_cast<std::uint32_t>(parameters[2]); }
+};
+
+// What the game server did with a line a plug-in sent, told as a person reads it; `moved` is
+// the player it moved to another team (null when it moved nobody), who was on `previousTeam`.
+struct ServerDeed {
+    std::uint32_t handle;
+    std::string text;
+    PlayerRecord* moved;
+    std::uint16_t previousTeam;
+};
+
+// What the host saw of one bot's talk: whether a handshake went out, the first console line
+// after the latest one, and the last public line.
+struct BotLog {
+    bool handshakeDelivered = false;
+    std::string handshakeAnswer, lastPublicLine;
 };
 
 // The plug-in end of a host: the entry point events are delivered to, and the callback address
@@ -52,7 +69,7 @@ public:
     // Every bot's arena, by handle.
     const std::map<std::uint32_t, std::unique_ptr<Arena>>& arenas() const { return arenas_; }
 
-    // Calls `talk` with the event.
+    // Calls `talk` with the event; the outermost delivery then makes the server's moves.
     void deliver(HostEvent event);
     // The handshake for `handle`: `EventInit` with the version word, the link's callback (0 when
     // `withCallback` is false) and the addresses of that bot's player and flag list heads; p5
@@ -64,6 +81,8 @@ public:
     void init(std::uint32_t handle, std::uint32_t major = 6, std::uint32_t minor = 5,
               bool withCallback = true);
 
+    // What the host saw of the bot with this handle (nothing yet on first use).
+    const BotLog& log(std::uint32_t handle) { return logs_[handle]; }
     // Every outbound event received so far, in order.
     const std::vector<SentEvent>& sent() const { return sent_; }
     // Forgets the recorded events.
@@ -77,11 +96,30 @@ public:
     // The address of `receive`, as the handshake carries it.
     static Word recordingCallback() { return reinterpret_cast<Word>(&Host::receive); }
 
+    // Game-server effects, off by default. With them on, every player reads a public "*arena
+    // TEXT", and a private "*setfreq N" (N in decimal digits, at most 65535) moves the player
+    // holding the target ident to team N once the outermost delivery's callback has returned;
+    // the host then delivers the change, which may set off more moves, at most 64 in a row, so
+    // a plug-in and a server that keep answering each other cannot hang the host. Each deed is
+    // told to `onServer`, a move before its change is delivered.
+    bool effects = false;
+    std::function<void(const ServerDeed&)> onServer;
+
 private:
+    // Notes what the server does with a line just sent.
+    void serve(const SentEvent& sent);
+    // Makes the queued moves, in order, and those their changes set off.
+    void makeMoves();
+    // Hands a deed to `onServer`, when set.
+    void tell(const ServerDeed& deed);
+
     PluginLink link_;
     Host* previous_;
     std::map<std::uint32_t, std::unique_ptr<Arena>> arenas_;
     std::vector<SentEvent> sent_;
+    std::map<std::uint32_t, BotLog> logs_;
+    std::deque<SentEvent> pendingMoves_;
+    bool delivering_ = false;
 };
 
 } // namespace hostsim

@@ -1,7 +1,5 @@
 #include "HostList.h"
 
-#include <algorithm>
-
 namespace hostsim {
 
 namespace {
@@ -15,33 +13,26 @@ constexpr std::size_t nextWord = node_layout::next / sizeof(Word);
 HostList::HostList() : head_(new Word(0)) {}
 
 void HostList::add(Word item) {
-    items_.push_back(item);
+    Word& link = nodes_.empty() ? *head_ : nodes_.back()[nextWord];
     nodes_.push_back({});
     nodes_.back()[itemWord] = item;
-    Word& link = nodes_.size() == 1 ? *head_ : nodes_[nodes_.size() - 2][nextWord];
     link = reinterpret_cast<Word>(nodes_.back().data());
+    positions_[item].push_back(std::prev(nodes_.end()));
 }
 
 void HostList::remove(Word item) {
-    auto found = std::find(items_.begin(), items_.end(), item);
-    if (found != items_.end()) {
-        items_.erase(found);
-        relink();
+    const auto found = positions_.find(item);
+    if (found == positions_.end()) {
+        return;
     }
-}
-
-bool HostList::contains(Word item) const {
-    return std::find(items_.begin(), items_.end(), item) != items_.end();
-}
-
-void HostList::relink() {
-    nodes_.assign(items_.size(), {});
-    for (std::size_t index = 0; index < items_.size(); ++index) {
-        nodes_[index][itemWord] = items_[index];
-        nodes_[index][nextWord] =
-            index + 1 < items_.size() ? reinterpret_cast<Word>(nodes_[index + 1].data()) : 0;
+    const auto node = found->second.front();
+    Word& link = node == nodes_.begin() ? *head_ : (*std::prev(node))[nextWord];
+    link = (*node)[nextWord];
+    nodes_.erase(node);
+    found->second.erase(found->second.begin());
+    if (found->second.empty()) {
+        positions_.erase(found);
     }
-    *head_ = nodes_.empty() ? 0 : reinterpret_cast<Word>(nodes_[0].data());
 }
 
 } // namespace hostsim

@@ -5,8 +5,9 @@
 #include "HostEvent.h"
 
 #include <array>
-#include <deque>
+#include <list>
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 namespace hostsim {
@@ -28,18 +29,17 @@ public:
     // Adds an item at the end of the chain, in constant time; an item of 0 stands for a faulty
     // host's empty node.
     void add(Word item);
-    // Removes the first node holding `item`; no effect when there is none.
+    // Removes the first node holding `item`, in constant time; no effect when there is none.
     void remove(Word item);
     // Whether a node holds `item`.
-    bool contains(Word item) const;
+    bool contains(Word item) const { return positions_.count(item) != 0; }
 
 private:
-    // Rebuilds the chain from `items_`, so the head variable and every next address are right.
-    void relink();
-
-    std::vector<Word> items_;
-    // A deque keeps every node where it is as nodes are added at the end.
-    std::deque<std::array<Word, node_layout::size / sizeof(Word)>> nodes_;
+    using Node = std::array<Word, node_layout::size / sizeof(Word)>;
+    // The nodes in chain order; a list keeps every node where it is while others come and go.
+    std::list<Node> nodes_;
+    // The nodes holding each item, oldest first.
+    std::unordered_map<Word, std::vector<std::list<Node>::iterator>> positions_;
     std::unique_ptr<Word> head_;
 };
 

@@ -10,13 +10,14 @@ namespace {
 
 class InteractiveTest : public tarnhosttest::RealModuleTest {
 protected:
-    // Runs a session over `typed` and returns everything it printed.
+    // Runs a session over `typed` and returns everything it printed, errors in place; its exit
+    // status goes to `status`.
     std::string session(const std::string& typed) {
         std::istringstream in(typed);
         std::ostringstream out;
         tarnhost::Session session(module.talk());
         session.effects = true;
-        EXPECT_EQ(tarnhost::runInteractive(session, in, out, options), 0);
+        status = tarnhost::runInteractive(session, in, out, out, options);
         return out.str();
     }
 
@@ -25,6 +26,7 @@ protected:
     }
 
     tarnhost::InteractiveOptions options;
+    int status = -1;
 };
 
 TEST_F(InteractiveTest, ConnectsBotOneOnStartAndSaysSo) {
@@ -56,6 +58,7 @@ TEST_F(InteractiveTest, NamesTheFailingLineAndCarriesOnUnchanged) {
     EXPECT_TRUE(contains(printed, "line 5: unknown player 'Zed' on bot 1 (players: Ace); "
                                   "nothing changed\n"));
     EXPECT_TRUE(contains(printed, "player Ace: team 3, ship 1, ident 0, access 0\n"));
+    EXPECT_EQ(status, 1) << "a session not on a terminal that refused a line";
 }
 
 TEST_F(InteractiveTest, SendsAHopperBackWithServerEffectsOnByDefault) {

@@ -85,12 +85,14 @@ TEST_F(ServerEffectsTest, IgnoresLinesItCannotCarryOut) {
     for (const Case& tried : {Case{"*setfreq two", "server: ignores \"*setfreq two\" (not a team "
                                                    "number)"},
                               Case{"*setfreq 70000", "server: ignores \"*setfreq 70000\" (not a "
-                                                     "team number)"}}) {
+                                                     "team number)"},
+                              Case{"*setfreq 0x2", "server: ignores \"*setfreq 0x2\" (not a "
+                                                   "team number)"}}) {
         fakeplugin::recording().answerToChange = tried.answer;
         const tarnhost::LineResult result = tarnhost::perform(session, "change Cid team 4");
         EXPECT_EQ(result.output.back(), tried.serverLine);
     }
-    EXPECT_EQ(changesDelivered(), 2u) << "only the two changes of the lines themselves";
+    EXPECT_EQ(changesDelivered(), 3u) << "only the three changes of the lines themselves";
 }
 
 TEST_F(ServerEffectsTest, DoesNothingWithEffectsOff) {

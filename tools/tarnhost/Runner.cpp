@@ -1,19 +1,19 @@
+#include "LineEditor.h"
 #include "Tarnhost.h"
 
+#include <algorithm>
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 
-#if defined(TARNHOST_LINE_EDITING)
-#include <editline/readline.h>
-#endif
-
 namespace tarnhost {
 
 namespace {
+
+// The UTF-8 byte-order mark, skipped at the start of input.
+constexpr char ByteOrderMark[] = "\xEF\xBB\xBF";
 
 constexpr char TranscriptLegend[] =
     "How to read this: each line in words is something that happens in the arena, told to the\n"
@@ -30,17 +30,20 @@ struct Step {
     std::vector<std::string> expected;
 };
 
-// Reads a scenario's steps up to its end or a line `quit` or `exit` alone. An expected line must
+// Whether the line is `quit` or `exit` alone, blanks and a comment after it allowed.
+bool endsScenario(std::string line) {
+    line.erase(std::min(line.find('#'), line.size()));
+    line.erase(0, line.find_first_not_of(" \t")).erase(line.find_last_not_of(" \t") + 1);
+    return line == "quit" || line == "exit";
+}
+
+// Reads a scenario's steps up to its end or a line `quit` or `exit`. An expected line must
 // follow a line or another expected line: returns the number of one that does not, else 0.
 int readSteps(std::istream& in, std::vector<Step>& steps, std::size_t& expectedLines) {
     std::string text, expected, comment;
-    const auto ends = [](std::string line) {
-        line.erase(0, line.find_first_not_of(" \t")).erase(line.find_last_not_of(" \t") + 1);
-        return line == "quit" || line == "exit";
-    };
-    for (int number = 1; std::getline(in, text) && (steps.empty() || !ends(steps.back().text));
-         ++number) {
-        text.erase(0, number == 1 && text.rfind("\xEF\xBB\xBF", 0) == 0 ? 3 : 0);
+    for (int number = 1;
+         std::getline(in, text) && (steps.empty() || !endsScenario(steps.back().text)); ++number) {
+        text.erase(0, number == 1 && text.rfind(ByteOrderMark, 0) == 0 ? 3 : 0);
         text.erase(text.empty() || text.back() != '\r' ? text.size() : text.size() - 1);
         const bool placed = !steps.empty() && !markedLine(steps.back().text, '#', comment) &&
                             steps.back().text.find_first_not_of(" \t") != std::string::npos;
@@ -49,7 +52,7 @@ int readSteps(std::istream& in, std::vector<Step>& steps, std::size_t& expectedL
         } else if (!placed) {
             return number;
         } else {
-            steps.back().expected.push_back(shown(expected));
+            steps.back().expected.push_back(asPrinted(expected));
             ++expectedLines;
         }
     }
@@ -100,7 +103,7 @@ PlayReport playScenario(Session& session, const std::string& name, std::istream&
         try {
             result = perform(session, step.text);
         } catch (const ScenarioError& error) {
-            errors << shownName << ":" << step.number << ": " << shown(error.what()) << "\n";
+            errors << shownName << ":" << step.number << ": " << error.what() << "\n";
             report.refused = true;
             break;
         }
@@ -143,33 +146,26 @@ PlayReport playScenario(Session& session, const std::string& name, std::istream&
     return report;
 }
 
-// Reads one line typed, with the prompt, and line editing and history on a terminal where
-// they are built in; false at the end of input.
-static bool readTyped(const std::string& prompt, std::istream& in, std::ostream& out, bool terminal,
-                      std::string& line) {
-#if defined(TARNHOST_LINE_EDITING)
-    if (terminal && &in == &std::cin) {
-        char* typed = readline(prompt.c_str());
-        line = typed != nullptr ? typed : "";
-        if (typed != nullptr && *typed != '\0') {
-            add_history(typed);
-        }
-        std::free(typed);
-        return typed != nullptr;
+// Reads the next line typed after the prompt, with the editor when it edits; a plain line
+// otherwise (its "\r" dropped, the prompt shown on a terminal). False at the end of input.
+static bool readTyped(Session& session, terminal::LineEditor& editor, std::istream& in,
+                      std::ostream& out, bool terminal, std::string& line) {
+    const std::string prompt = "bot " + std::to_string(session.current) + "> ";
+    out << (terminal && !editor.editing() ? prompt : "") << std::flush;
+    if (editor.editing()) {
+        return editor.read(prompt, wordsToComplete(session), line);
     }
-#endif
-    out << (terminal ? prompt : "") << std::flush;
     const bool read = static_cast<bool>(std::getline(in, line));
     line.erase(line.empty() || line.back() != '\r' ? line.size() : line.size() - 1);
     return read;
 }
 
-int runInteractive(Session& session, std::istream& in, std::ostream& out,
+int runInteractive(Session& session, std::istream& in, std::ostream& out, std::ostream& errors,
                    const InteractiveOptions& options) {
     std::ofstream record;
     // Tells that the recording cannot be written, with the system's reason; the exit status.
-    const auto recordFails = [&options] {
-        std::cerr << "tarnhost: write error on " << shown(options.recordPath) << ": "
+    const auto recordFails = [&options, &errors] {
+        errors << "tarnhost: write error on " << shown(options.recordPath) << ": "
                   << std::strerror(errno) << "\n";
         return 2;
     };
@@ -185,15 +181,19 @@ int runInteractive(Session& session, std::istream& in, std::ostream& out,
         << (session.effects ? "on" : "off")
         << (options.automaticInit ? "; each bot's handshake (init) is done for you.\n" : ".\n");
     std::string line;
+    terminal::LineEditor editor("tarnhost", options.terminal && &in == &std::cin);
+    bool refused = false, recordedOutput = false;
     for (int number = 1;; ++number) {
-        const bool handshake = options.automaticInit && !bot(session).handshakeDelivered;
+        currentArena(session); // the current bot is known from the start
+        const bool handshake =
+            options.automaticInit && !session.host.log(session.current).handshakeDelivered;
         number -= handshake ? 1 : 0;
         if (handshake) {
             line = "init";
-        } else if (!readTyped("bot " + std::to_string(session.current) + "> ", in, out,
-                              options.terminal, line)) {
+        } else if (!readTyped(session, editor, in, out, options.terminal, line)) {
             break;
         }
+        line.erase(0, number == 1 && line.rfind(ByteOrderMark, 0) == 0 ? 3 : 0);
         try {
             const LineResult result = perform(session, line);
             if (result.quits) {
@@ -207,21 +207,32 @@ int runInteractive(Session& session, std::istream& in, std::ostream& out,
                 record << line << "\n";
                 for (const std::string& printed : result.output) {
                     record << "> " << printed << "\n";
+                    recordedOutput = true;
                 }
                 if (!record.flush()) {
                     return recordFails();
                 }
             }
         } catch (const ScenarioError& error) {
-            out << "line " << number << ": " << shown(error.what()) << "; nothing changed\n";
+            out << std::flush;
+            errors << "line " << number << ": " << error.what() << "; nothing changed\n";
+            refused = true;
         }
         out << std::flush;
     }
     out << (options.terminal ? "\n" : "");
     if (record.is_open()) {
+        if (!recordedOutput) {
+            out << "tarnhost: no line printed anything, so " << shown(options.recordPath)
+                << " has nothing for --check to compare; --check fails it
+";
+        }
         record.close();
+        if (record.fail()) {
+            return recordFails();
+        }
     }
-    return record.fail() ? recordFails() : 0;
+    return refused && !options.terminal ? 1 : 0;
 }
 
 } // namespace tarnhost

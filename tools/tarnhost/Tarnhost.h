@@ -3,17 +3,20 @@
 #pragma once
 
 #include "Host.h"
+#include "PrintableText.h"
 
 #include <cstdint>
-#include <deque>
 #include <iosfwd>
-#include <map>
 #include <stdexcept>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 namespace tarnhost {
+
+// Everything tarnhost prints goes through these (see PrintableText.h).
+using terminal::asPrinted;
+using terminal::quoted;
+using terminal::shown;
 
 // A line tarnhost cannot carry out; the message names what is wrong.
 struct ScenarioError : std::runtime_error {
@@ -27,10 +30,6 @@ std::vector<std::string> splitWords(const std::string& line);
 // A whole number (decimal, 0x-hex, or negative) within [lowest, highest]; throws naming `what`.
 std::int64_t parseNumber(const std::string& word, std::int64_t lowest, std::int64_t highest,
                          const std::string& what);
-// `text` with each control byte and each byte outside valid UTF-8 written as \xNN; `quoted`
-// puts that in single quotes.
-std::string shown(const std::string& text);
-std::string quoted(const std::string& text);
 // The texts joined with ", "; "none" when there are none.
 std::string listText(const std::vector<std::string>& texts);
 // The text after `mark` ('>' or '#') and one blank, when that is the line's first non-blank.
@@ -45,27 +44,8 @@ struct LineResult {
     std::vector<std::string> output, story;
 };
 
-// A flag known by name; a carried flag is off the host's flag list and names its carrier.
-struct NamedFlag {
-    std::string name;
-    hostsim::FlagRecord* record;
-    std::string carrier;
-};
-
-// One bot as the host knows it, with its players by name and ident; every ident below
-// `lowestFreeIdent` is held, so the search for a free one starts there.
-struct Bot {
-    hostsim::Arena* arena = nullptr;
-    std::unordered_map<std::string, hostsim::PlayerRecord*> players;
-    std::unordered_map<std::uint32_t, hostsim::PlayerRecord*> idents;
-    std::uint32_t lowestFreeIdent = 0;
-    std::vector<NamedFlag> flags;
-    bool handshakeDelivered = false;
-    std::string handshakeAnswer, lastAnnouncement;
-};
-
-// Every bot's arena, the bot lines act on, whether "*setfreq" moves the player and "*arena"
-// lines are shown (effects), and the moves and line being collected during a delivery.
+// The host with every bot's arena, the bot lines act on, whether the game server's effects are on
+// (the host takes them from here at each delivery), and the line being collected during a delivery.
 struct Session {
     // Delivers to `talk`, handing the plug-in `hostCallback` in the handshake; bot 1, effects off.
     explicit Session(hostsim::EventFunction talk,
@@ -74,20 +54,20 @@ struct Session {
     Session& operator=(const Session&) = delete;
 
     hostsim::Host host;
-    std::map<std::uint32_t, Bot> bots;
     std::uint32_t current = 1;
     bool effects = false;
-    std::deque<hostsim::SentEvent> pendingMoves;
     LineResult* collecting = nullptr;
 };
 
-// Carries out one line; one that cannot be carried out throws and changes nothing.
+// Carries out one line; one that cannot be carried out throws and changes nothing. An unknown
+// verb's message names the nearest verb, if one is near.
 LineResult perform(Session& session, const std::string& line);
-// The bot with this handle (the current one without), made empty on first use.
-Bot& bot(Session& session, std::uint32_t handle);
-Bot& bot(Session& session);
-// Delivers an event to the current bot, collects every line sent into `result`, then makes
-// the moves asked for.
+// What Tab completes: verbs, keywords, `events`, and the current bot's player and flag names.
+std::vector<std::string> wordsToComplete(Session& session);
+// The current bot's arena, made empty on first use.
+hostsim::Arena& currentArena(Session& session);
+// Delivers an event to the current bot and collects every line sent, and what the server did,
+// into `result`.
 void deliver(Session& session, LineResult& result, std::uint32_t code, hostsim::Word p1 = 0,
              hostsim::Word p2 = 0, hostsim::Word p3 = 0, hostsim::Word p4 = 0, hostsim::Word p5 = 0,
              hostsim::Word p6 = 0);
@@ -119,9 +99,11 @@ struct InteractiveOptions {
     std::string modulePath, recordPath;
 };
 
-// Answers each line read until `quit`, `exit` or the end; a line that cannot be carried out
-// gets a message naming its number. Returns 0, or 2 when the record cannot be written.
-int runInteractive(Session& session, std::istream& in, std::ostream& out,
+// Answers each line read until `quit`, `exit` or the end, a byte-order mark at the start
+// skipped; a line that cannot be carried out gets a message on `errors` naming its number.
+// Returns 0; 1 when not on a terminal and a line was refused; 2 when the record cannot be
+// written. On leaving, says so when the recording holds nothing for --check to compare.
+int runInteractive(Session& session, std::istream& in, std::ostream& out, std::ostream& errors,
                    const InteractiveOptions& options);
 
 } // namespace tarnhost

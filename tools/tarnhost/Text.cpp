@@ -4,14 +4,6 @@
 
 namespace tarnhost {
 
-namespace {
-
-bool isControl(unsigned char byte) {
-    return byte < 0x20 || byte == 0x7F;
-}
-
-} // namespace
-
 std::vector<std::string> splitWords(const std::string& line) {
     std::vector<std::string> words;
     for (std::size_t at = line.find_first_not_of(" \t"); at < line.size() && line[at] != '#';
@@ -31,7 +23,7 @@ std::vector<std::string> splitWords(const std::string& line) {
             }
         }
         for (const char byte : word) {
-            if (isControl(static_cast<unsigned char>(byte))) {
+            if (terminal::isControl(static_cast<unsigned char>(byte))) {
                 throw ScenarioError(quoted(word) + " holds a control byte");
             }
         }
@@ -58,34 +50,6 @@ std::int64_t parseNumber(const std::string& word, std::int64_t lowest, std::int6
                             " expected)");
     }
     return number;
-}
-
-std::string shown(const std::string& text) {
-    std::string safe;
-    for (std::size_t at = 0; at < text.size();) {
-        const auto byte = static_cast<unsigned char>(text[at]);
-        // A byte stands for itself, or leads a valid UTF-8 sequence of two to four bytes (not
-        // overlong, not beyond U+10FFFF, not cut short); any other byte is shown as \xNN.
-        std::size_t length = byte < 0x80    ? !isControl(byte)
-                             : byte > 0xF4  ? 0
-                             : byte >= 0xF0 ? 4
-                             : byte >= 0xE0 ? 3
-                             : byte >= 0xC2 ? 2
-                                            : 0;
-        for (std::size_t next = 1; next < length && byte >= 0x80; ++next) {
-            const bool continues = at + next < text.size() && (text[at + next] & 0xC0) == 0x80;
-            length = continues ? length : 0;
-        }
-        safe += length == 0 ? std::string("\\x") + "0123456789ABCDEF"[byte >> 4] +
-                                  "0123456789ABCDEF"[byte & 0xF]
-                            : text.substr(at, length);
-        at += length == 0 ? 1 : length;
-    }
-    return safe;
-}
-
-std::string quoted(const std::string& text) {
-    return "'" + shown(text) + "'";
 }
 
 std::string listText(const std::vector<std::string>& texts) {

@@ -1,6 +1,8 @@
 // The scenario language as one table of verbs: each row gives the verb's arguments, its help,
 // the event it delivers, how the story tells it and what it does. Parsing, `help` and the
 // transcript all read the table, so a new verb is one row and one action.
+#include "Description.h"
+#include "NearestWord.h"
 #include "Tarnhost.h"
 
 #include <algorithm>
@@ -32,10 +34,11 @@ struct Arguments {
 using Action = Fills (*)(Session&, const Arguments&, LineResult&);
 
 // A verb: its name, its arguments (VALUE must be given and [VALUE] may be, in order; then [key N]
-// and [switch] in any order; [VALUE...] takes any number of values), its help, where help lists
-// it, the event it delivers, its story (the line in words, "{}" for each fill-in of the action;
-// null when the help says it), its action, and what the plug-in reads through each parameter of
-// its event: '-' nothing, 'P' a player, 'F' a flag, 'C' a command, 'H' a host list or callback.
+// and [switch] in any order, {key N|key N} one of them at least; [VALUE...] takes up to six
+// values), its help, where help lists it, the event it delivers, its story (the line in words,
+// "{}" for each fill-in of the action; null when the help says it), its action, and what the
+// plug-in reads through each parameter of its event: '-' nothing, 'P' a player, 'F' a flag, 'C'
+// a command, 'H' a host list or callback.
 struct Verb {
     const char *name, *arguments, *help;
     Group group;
@@ -47,122 +50,50 @@ struct Verb {
 
 const Verb* verbNamed(const std::string& name, std::uint32_t code = NoEvent);
 
-// "team 3", or "nobody" for a flag nobody owns.
-std::string flagOwnerText(std::uint16_t team) {
-    return team == NobodysTeam ? std::string("nobody") : "team " + std::to_string(team);
-}
-
-// "team 3, ship 1" or "team 3, spectating".
-std::string placeText(const PlayerRecord& record) {
-    return "team " + std::to_string(record.team()) + ", " +
-           (record.ship() == SpectatorShip ? std::string("spectating")
-                                           : "ship " + std::to_string(record.ship()));
-}
-
-// "1 player", "2 players".
-std::string countText(std::size_t count, const std::string& noun) {
-    return std::to_string(count) + " " + noun + (count == 1 ? "" : "s");
-}
-
-// `state`: every bot's arena as the host sees it, a header per bot, a line per player and flag.
-std::vector<std::string> describeState(Session& session) {
-    std::vector<std::string> lines;
-    for (auto& [handle, known] : session.bots) {
-        lines.push_back("bot " + std::to_string(handle) +
-                        (handle == session.current ? " (current)" : "") + ": " +
-                        (!known.handshakeDelivered ? "no handshake yet"
-                         : known.handshakeAnswer.empty()
-                             ? "handshake delivered, no answer"
-                             : "handshake answered \"" + known.handshakeAnswer + "\"") +
-                        "; " + countText(known.arena->players().size(), "player") + ", " +
-                        countText(known.flags.size(), "flag"));
-        for (const auto& record : known.arena->players()) {
-            std::vector<std::string> carried;
-            for (const NamedFlag& held : known.flags) {
-                if (held.carrier == record->name()) {
-                    carried.push_back(held.name);
-                }
-            }
-            const std::string count = std::to_string(record->flagCount());
-            lines.push_back("  player " + record->name() + ": " + placeText(*record) + ", ident " +
-                            std::to_string(record->ident()) + ", access " +
-                            std::to_string(record->access()) +
-                            (!carried.empty()           ? ", carries " + listText(carried)
-                             : record->flagCount() != 0 ? ", carries " + count + " flag(s)"
-                                                        : ""));
-        }
-        for (const NamedFlag& held : known.flags) {
-            const PlayerRecord* carrier =
-                held.carrier.empty() ? nullptr : known.players.at(held.carrier);
-            lines.push_back("  flag " + held.name + ": " +
-                            (carrier != nullptr
-                                 ? "carried by " + carrier->name() + " (team " +
-                                       std::to_string(carrier->team()) + ")"
-                                 : "on the field, owned by " + flagOwnerText(held.record->team())));
-        }
-        if (!known.lastAnnouncement.empty()) {
-            lines.push_back("  last public line: " + known.lastAnnouncement +
-                            " (a lock lifts without a word, so it may be over)");
-        }
-    }
-    return lines;
-}
-
-// The error for a name the current bot does not know, listing the names it knows.
+// The error for a name the current bot does not know, naming the first ten it knows.
+template <typename Records, typename NameOf>
 ScenarioError unknown(Session& session, const char* kind, const std::string& name,
-                      const std::vector<std::string>& known) {
+                      const Records& known, NameOf nameOf) {
+    std::vector<std::string> names;
+    for (std::size_t at = 0; at < known.size() && at < 10; ++at) {
+        names.push_back(shown(nameOf(*known[at])));
+    }
+    if (known.size() > 10) {
+        names.push_back("... (" + std::to_string(known.size()) + " in all)");
+    }
     return ScenarioError("unknown " + std::string(kind) + " " + quoted(name) + " on bot " +
-                         std::to_string(session.current) + " (" + kind + "s: " + listText(known) +
+                         std::to_string(session.current) + " (" + kind + "s: " + listText(names) +
                          ")");
 }
 
-// The current bot's player or flag of that name; throws, naming the known ones, when none.
+// The current bot's player or flag of that name; throws, naming known ones, when none.
 PlayerRecord& player(Session& session, const std::string& name) {
-    const Bot& current = bot(session);
-    const auto found = current.players.find(name);
-    if (found != current.players.end()) {
-        return *found->second;
+    const Arena& arena = currentArena(session);
+    PlayerRecord* found = arena.findPlayer(name);
+    if (found == nullptr) {
+        throw unknown(session, "player", name, arena.players(),
+                      [](const PlayerRecord& record) { return record.name(); });
     }
-    std::vector<std::string> names;
-    for (const auto& record : current.arena->players()) {
-        names.push_back(shown(record->name()));
-    }
-    throw unknown(session, "player", name, names);
+    return *found;
 }
 
-NamedFlag& flag(Session& session, const std::string& name) {
-    std::vector<std::string> names;
-    for (NamedFlag& known : bot(session).flags) {
-        if (known.name == name) {
-            return known;
-        }
-        names.push_back(shown(known.name));
+FlagRecord& flag(Session& session, const std::string& name) {
+    const Arena& arena = currentArena(session);
+    FlagRecord* found = arena.findFlag(name);
+    if (found == nullptr) {
+        throw unknown(session, "flag", name, arena.flags(),
+                      [&arena](const FlagRecord& record) { return arena.flagName(record); });
     }
-    throw unknown(session, "flag", name, names);
+    return *found;
 }
 
 // Throws when a player of the current bot other than `except` holds `ident`.
 void expectFreeIdent(Session& session, std::uint32_t ident, const PlayerRecord* except) {
-    const auto held = bot(session).idents.find(ident);
-    const PlayerRecord* found = held == bot(session).idents.end() ? nullptr : held->second;
+    const PlayerRecord* found = currentArena(session).findPlayerByIdent(ident);
     if (found != nullptr && found != except) {
         throw ScenarioError("ident " + std::to_string(ident) + " is " + shown(found->name()) +
                             "'s already on bot " + std::to_string(session.current));
     }
-}
-
-// Puts the flags `carrier` holds back on the field, owned by its team; returns their names.
-std::vector<std::string> releaseFlags(Session& session, const PlayerRecord& carrier) {
-    std::vector<std::string> released;
-    for (NamedFlag& known : bot(session).flags) {
-        if (known.carrier == carrier.name()) {
-            known.record->setTeam(carrier.team());
-            bot(session).arena->setFlagListed(*known.record, true);
-            known.carrier.clear();
-            released.push_back(known.name);
-        }
-    }
-    return released;
 }
 
 // A player field: its keyword, its range and how it is written (ident goes through the index).
@@ -214,30 +145,31 @@ std::uint16_t flagTeam(const std::string& word) {
 // `player`, `arrive`: a player in the arena, with the lowest free ident unless one is given;
 // refused when the name or ident is taken, the name is too long or every ident is held.
 Fills addPlayer(Session& session, const Arguments& arguments, LineResult& result) {
-    Bot& current = bot(session);
+    Arena& arena = currentArena(session);
     const std::string& name = arguments[0];
     const FieldValues values = readFields(arguments);
-    std::uint32_t ident = 0x10000; // none given
-    for (const auto& [field, value] : values) {
-        ident = field->write == nullptr ? static_cast<std::uint32_t>(value) : ident;
-    }
-    while (ident > 0xFFFF && current.idents.count(current.lowestFreeIdent) != 0) {
-        ++current.lowestFreeIdent;
-    }
-    ident = ident > 0xFFFF ? current.lowestFreeIdent : ident;
-    if (current.players.count(name) != 0) {
+    if (arena.findPlayer(name) != nullptr) {
         throw ScenarioError("player " + quoted(name) + " is already in the arena of bot " +
                             std::to_string(session.current));
     } else if (name.size() > player_layout::longestName) {
         throw ScenarioError("name longer than " + std::to_string(player_layout::longestName) +
                             " bytes");
-    } else if (ident > 0xFFFF) {
+    }
+    std::uint32_t ident = arena.freeIdent();
+    const bool everyIdentHeld = arena.findPlayerByIdent(ident) != nullptr;
+    bool identGiven = false;
+    for (const auto& [field, value] : values) {
+        if (field->write == nullptr) {
+            ident = static_cast<std::uint32_t>(value);
+            identGiven = true;
+        }
+    }
+    if (!identGiven && everyIdentHeld) {
         throw ScenarioError("every ident from 0 to 65535 is held on bot " +
                             std::to_string(session.current) + ": no room for " + quoted(name));
     }
     expectFreeIdent(session, ident, nullptr);
-    PlayerRecord& record = current.arena->addPlayer(name, static_cast<std::uint16_t>(ident), 0, 0);
-    current.players[name] = current.idents[ident] = &record;
+    PlayerRecord& record = arena.addPlayer(name, static_cast<std::uint16_t>(ident), 0, 0);
     writeFields(values, record);
     if (arguments.verb.code != NoEvent) {
         deliver(session, result, arguments.verb.code, record.address());
@@ -252,12 +184,9 @@ Fills removePlayer(Session& session, const Arguments& arguments, LineResult& res
     if (arguments.verb.code != NoEvent) {
         deliver(session, result, arguments.verb.code, record.address());
     }
-    Bot& current = bot(session);
-    const bool carried = !releaseFlags(session, record).empty();
-    current.players.erase(record.name());
-    current.idents.erase(record.ident());
-    current.lowestFreeIdent = std::min<std::uint32_t>(current.lowestFreeIdent, record.ident());
-    current.arena->removePlayer(record);
+    Arena& arena = currentArena(session);
+    const bool carried = !arena.release(record).empty();
+    arena.removePlayer(record);
     return {arguments[0],
             carried ? "; the flags " + arguments[0] + " carried lie on the field" : ""};
 }
@@ -279,13 +208,73 @@ Fills askPlugin(Session& session, const Arguments& arguments, LineResult& result
     const std::string rest = arguments.values.size() > restAt ? arguments[restAt] : "";
     const CommandRecord command(word, rest);
     deliver(session, result, arguments.verb.code, asker.address(), command.address());
-    return {arguments[0], std::to_string(asker.access()),
-            isCommand      ? word + (rest.empty() ? "" : " " + rest)
-            : rest.empty() ? ""
-                           : " on \"" + rest + "\""};
+    std::string asked; // the command typed, or the topic of a help request
+    if (isCommand) {
+        asked = word + (rest.empty() ? "" : " " + rest);
+    } else if (!rest.empty()) {
+        asked = " on \"" + rest + "\"";
+    }
+    return {arguments[0], std::to_string(asker.access()), asked};
 }
 
 Fills showHelp(Session& session, const Arguments& arguments, LineResult& result);
+
+// The event code a word names: a verb that delivers one, flag-grab and flag-drop as the host
+// names them, or a number.
+std::uint32_t eventCode(const std::string& word) {
+    const bool hostName = word == "flag-grab" || word == "flag-drop";
+    const Verb* named = verbNamed(hostName ? word.substr(5) : word);
+    if (named != nullptr && named->code != NoEvent) {
+        return named->code;
+    }
+    return static_cast<std::uint32_t>(parseNumber(word, 0, UINT32_MAX, "event code or name"));
+}
+
+// Parameter `word` of an event, where the plug-in reads `kind` through it ('-' nothing). Where it
+// reads a record, only a record of that kind or null is taken: any other number would have it
+// read memory that is not a record. Throws naming what the parameter takes.
+Word eventParameter(Session& session, const std::string& word, char kind, std::size_t position,
+                    std::uint32_t code) {
+    constexpr std::uint64_t widest = UINTPTR_MAX < INT64_MAX ? UINTPTR_MAX : INT64_MAX;
+    const std::string which = "p" + std::to_string(position) + " of event " + std::to_string(code);
+    const bool fitsKind =
+        kind == '-' || (kind == 'P' && word[0] == '@') || (kind == 'F' && word[0] == '%');
+    if (word == "null") {
+        return 0;
+    } else if (!fitsKind && kind == 'P') {
+        throw ScenarioError(which + " is read as a player's address: give @NAME or null");
+    } else if (!fitsKind && kind == 'F') {
+        throw ScenarioError(which + " is read as a flag's address: give %FLAG or null");
+    } else if (!fitsKind && kind == 'C') {
+        throw ScenarioError(which + " is read as a command's address: give null, or use "
+                                    "'command' or 'ask'");
+    } else if (!fitsKind) {
+        throw ScenarioError(which + " is read as an address: give null, or use 'init'");
+    } else if (word[0] == '@') {
+        return player(session, word.substr(1)).address();
+    } else if (word[0] == '%') {
+        return flag(session, word.substr(1)).address();
+    } else if (word[0] == '-') {
+        return static_cast<std::uint32_t>(parseNumber(word, INT32_MIN, 0, "parameter"));
+    }
+    return static_cast<Word>(parseNumber(word, 0, static_cast<std::int64_t>(widest), "parameter"));
+}
+
+// `event`: any event by code or name, with up to six parameters.
+Fills deliverAnyEvent(Session& session, const Arguments& arguments, LineResult& result) {
+    const std::uint32_t code = eventCode(arguments[0]);
+    const Verb* event = verbNamed("", code);
+    const std::string reads = event != nullptr ? event->reads : "";
+    Word p[6] = {};
+    std::string given;
+    for (std::size_t at = 1; at < arguments.values.size(); ++at) {
+        const char kind = at - 1 < reads.size() ? reads[at - 1] : '-';
+        p[at - 1] = eventParameter(session, arguments[at], kind, at, code);
+        given += (at == 1 ? " with " : " ") + arguments[at];
+    }
+    deliver(session, result, code, p[0], p[1], p[2], p[3], p[4], p[5]);
+    return {std::to_string(code), event != nullptr ? event->name : "unknown to the plug-in", given};
+}
 
 // `quit`, `exit`.
 Fills quit(Session&, const Arguments&, LineResult& result) {
@@ -301,31 +290,23 @@ const Verb Verbs[] = {
      [](Session& session, const Arguments& arguments, LineResult&) -> Fills {
          session.current =
              static_cast<std::uint32_t>(parseNumber(arguments[0], 0, UINT32_MAX, "handle"));
-         bot(session);
+         currentArena(session);
          return {std::to_string(session.current)};
      }},
     {"player", PlayerArguments, "put a player in the arena (ship 8 spectates)", Setup, NoEvent,
      "{} is in the arena on {} (set up quietly)", addPlayer},
-    {"set", PlayerArguments, "change fields of a player's record", Setup, NoEvent,
-     "{}'s record now says {} (changed quietly)",
+    {"set", "NAME {team N|ship N|ident N|access N|flags N}", "change fields of a player's record",
+     Setup, NoEvent, "{}'s record now says {} (changed quietly)",
      [](Session& session, const Arguments& arguments, LineResult&) -> Fills {
          PlayerRecord& record = player(session, arguments[0]);
          const FieldValues values = readFields(arguments);
          std::vector<std::string> said;
          for (const auto& [field, value] : values) {
-             if (field->write == nullptr) { // the ident, filed anew in the bot's index
-                 Bot& current = bot(session);
+             if (field->write == nullptr) { // the ident, filed anew in the arena's index
                  expectFreeIdent(session, static_cast<std::uint32_t>(value), &record);
-                 current.idents.erase(record.ident());
-                 current.lowestFreeIdent =
-                     std::min<std::uint32_t>(current.lowestFreeIdent, record.ident());
-                 record.setIdent(static_cast<std::uint16_t>(value));
-                 current.idents[record.ident()] = &record;
+                 currentArena(session).renumber(record, static_cast<std::uint16_t>(value));
              }
              said.push_back(field->key + (" " + std::to_string(value)));
-         }
-         if (said.empty()) {
-             throw ScenarioError("set names no field to change");
          }
          writeFields(values, record);
          return {arguments[0], listText(said)};
@@ -335,39 +316,35 @@ const Verb Verbs[] = {
     {"flag", "NAME [team N]", "put a flag on the field (team N or none)", Setup, NoEvent,
      "flag {} lies on the field, owned by {}",
      [](Session& session, const Arguments& arguments, LineResult&) -> Fills {
-         for (const NamedFlag& known : bot(session).flags) {
-             if (known.name == arguments[0]) {
-                 throw ScenarioError("flag " + quoted(arguments[0]) + " already exists on bot " +
-                                     std::to_string(session.current));
-             }
+         Arena& arena = currentArena(session);
+         if (arena.findFlag(arguments[0]) != nullptr) {
+             throw ScenarioError("flag " + quoted(arguments[0]) + " already exists on bot " +
+                                 std::to_string(session.current));
          }
-         const std::uint16_t team =
-             arguments.has("team") ? flagTeam(arguments.fields.at("team")) : NobodysTeam;
-         bot(session).flags.push_back({arguments[0], &bot(session).arena->addFlag(team), ""});
-         return {arguments[0], flagOwnerText(team)};
+         std::uint16_t team = NobodysTeam;
+         if (arguments.has("team")) {
+             team = flagTeam(arguments.fields.at("team"));
+         }
+         arena.addFlag(team, arguments[0]);
+         return {arguments[0], ownerText(team)};
      }},
-    {"set-flag", "FLAG [team N]", "change a flag's owner (team N or none)", Setup, NoEvent,
+    {"set-flag", "FLAG {team N}", "change a flag's owner (team N or none)", Setup, NoEvent,
      "flag {} now belongs to {} (changed quietly)",
      [](Session& session, const Arguments& arguments, LineResult&) -> Fills {
-         NamedFlag& named = flag(session, arguments[0]);
-         if (!arguments.has("team")) {
-             throw ScenarioError("usage: set-flag FLAG [team N]");
-         }
-         named.record->setTeam(flagTeam(arguments.fields.at("team")));
-         return {named.name, flagOwnerText(named.record->team())};
+         FlagRecord& named = flag(session, arguments[0]);
+         named.setTeam(flagTeam(arguments.fields.at("team")));
+         return {arguments[0], ownerText(named.team())};
      }},
     {"remove-flag", "FLAG", "take a flag out of the game", Setup, NoEvent,
      "flag {} is taken out of the game (quietly)",
      [](Session& session, const Arguments& arguments, LineResult&) -> Fills {
-         NamedFlag& named = flag(session, arguments[0]);
-         Bot& current = bot(session);
-         if (!named.carrier.empty()) {
-             PlayerRecord& carrier = *current.players.at(named.carrier);
-             carrier.setFlagCount(static_cast<std::uint16_t>(carrier.flagCount() -
-                                                             (carrier.flagCount() != 0 ? 1 : 0)));
+         FlagRecord& named = flag(session, arguments[0]);
+         Arena& arena = currentArena(session);
+         PlayerRecord* carrier = arena.carrierOf(named);
+         if (carrier != nullptr && carrier->flagCount() != 0) {
+             carrier->setFlagCount(static_cast<std::uint16_t>(carrier->flagCount() - 1));
          }
-         current.arena->removeFlag(*named.record);
-         current.flags.erase(current.flags.begin() + (&named - current.flags.data()));
+         arena.removeFlag(named);
          return {arguments[0]};
      }},
     {"effects", "on|off", "the server carries out \"*setfreq N\" and shows \"*arena\" lines", Setup,
@@ -391,9 +368,6 @@ const Verb Verbs[] = {
          const auto minor = static_cast<std::uint32_t>(parseNumber(
              version.substr(std::min(dot + 1, version.size())), 0, 65535, "minor version"));
          const bool callback = !arguments.has("no-callback"), lists = !arguments.has("no-lists");
-         Bot& current = bot(session);
-         current.handshakeDelivered = true;
-         current.handshakeAnswer.clear();
          const HostEvent event =
              session.host.initEvent(session.current, versionWord(major, minor), callback);
          deliver(session, result, CodeInit, event.parameters[0], event.parameters[1],
@@ -411,14 +385,11 @@ const Verb Verbs[] = {
      "{} arrives in the arena on {}", addPlayer, "P"},
     {"depart", "NAME", "a player leaves the arena", Event, CodePlayerLeaving,
      "{} leaves the arena{}", removePlayer, "P"},
-    {"change", "NAME [team N] [ship N]", "a player changes team or ship", Event, CodePlayerChange,
+    {"change", "NAME {team N|ship N}", "a player changes team or ship", Event, CodePlayerChange,
      "{} changes from {} to {}",
      [](Session& session, const Arguments& arguments, LineResult& result) -> Fills {
          PlayerRecord& record = player(session, arguments[0]);
          const FieldValues values = readFields(arguments);
-         if (values.empty()) {
-             throw ScenarioError("usage: change NAME [team N] [ship N]");
-         }
          const std::string before = placeText(record);
          const std::uint16_t team = record.team();
          const std::uint8_t ship = record.ship();
@@ -432,36 +403,36 @@ const Verb Verbs[] = {
      "{} (team {}) grabs flag {}, owned by {}",
      [](Session& session, const Arguments& arguments, LineResult& result) -> Fills {
          PlayerRecord& carrier = player(session, arguments[0]);
-         NamedFlag& grabbed = flag(session, arguments[1]);
-         if (!grabbed.carrier.empty()) {
-             throw ScenarioError("flag " + quoted(grabbed.name) + " is carried by " +
-                                 shown(grabbed.carrier));
-         }
-         if (carrier.flagCount() == 0xFFFF) { // refused rather than wrapped to 0
+         FlagRecord& grabbed = flag(session, arguments[1]);
+         Arena& arena = currentArena(session);
+         if (const PlayerRecord* holder = arena.carrierOf(grabbed)) {
+             throw ScenarioError("flag " + quoted(arguments[1]) + " is carried by " +
+                                 shown(holder->name()));
+         } else if (carrier.flagCount() == 0xFFFF) { // refused rather than wrapped to 0
              throw ScenarioError(quoted(arguments[0]) +
                                  " carries 65535 flags, as many as a count holds");
          }
-         const Fills fills{arguments[0], std::to_string(carrier.team()), grabbed.name,
-                           flagOwnerText(grabbed.record->team())};
+         const Fills fills{arguments[0], std::to_string(carrier.team()), arguments[1],
+                           ownerText(grabbed.team())};
          // The host reports the grab while the flag is still listed; the plug-in leaves it out.
          carrier.setFlagCount(static_cast<std::uint16_t>(carrier.flagCount() + 1));
-         deliver(session, result, CodeFlagGrab, carrier.address(), grabbed.record->address());
-         grabbed.record->setTeam(carrier.team());
-         bot(session).arena->setFlagListed(*grabbed.record, false);
-         grabbed.carrier = arguments[0];
+         deliver(session, result, CodeFlagGrab, carrier.address(), grabbed.address());
+         arena.carry(grabbed, carrier);
          return fills;
      },
      "-F"},
     {"drop", "NAME", "a player drops every flag carried", Event, CodeFlagDrop, "{} drops {}",
      [](Session& session, const Arguments& arguments, LineResult& result) -> Fills {
          PlayerRecord& carrier = player(session, arguments[0]);
-         const std::vector<std::string> dropped = releaseFlags(session, carrier);
+         Arena& arena = currentArena(session);
+         const std::vector<std::string> dropped = flagNames(arena, arena.release(carrier));
          carrier.setFlagCount(0);
          deliver(session, result, CodeFlagDrop);
-         return {arguments[0], dropped.empty() ? "no flag (the host reports a drop all the same)"
-                                               : (dropped.size() == 1 ? "flag " : "flags ") +
-                                                     listText(dropped) + ", now owned by team " +
-                                                     std::to_string(carrier.team())};
+         if (dropped.empty()) {
+             return {arguments[0], "no flag (the host reports a drop all the same)"};
+         }
+         return {arguments[0], (dropped.size() == 1 ? "flag " : "flags ") + listText(dropped) +
+                                   ", now owned by team " + std::to_string(carrier.team())};
      }},
     {"game-over", "", "the flag game is over", Event, CodeFlagGameOver, nullptr, deliverPlain},
     {"flag-reset", "", "the flags are reset", Event, CodeFlagReset, nullptr, deliverPlain},
@@ -470,53 +441,11 @@ const Verb Verbs[] = {
     {"ask", "NAME [TOPIC]", "a help request, with a topic or without", Event, CodeHelp,
      "{} (access {}) asks for help{}", askPlugin, "PC"},
     {"event", "CODE [PARAMETER...]", "any event by code or name, up to six parameters", Event,
-     NoEvent, "the host sends event {} ({}){}",
-     [](Session& session, const Arguments& arguments, LineResult& result) -> Fills {
-         const std::string& name = arguments[0]; // flag-grab and flag-drop as the host names them
-         const Verb* named =
-             verbNamed(name == "flag-grab" || name == "flag-drop" ? name.substr(5) : name);
-         const std::uint32_t code = named != nullptr && named->code != NoEvent
-                                        ? named->code
-                                        : static_cast<std::uint32_t>(parseNumber(
-                                              name, 0, UINT32_MAX, "event code or name"));
-         Word p[6] = {};
-         std::string given;
-         // Where the plug-in reads through a parameter, only a record of the kind it reads, or
-         // null, is taken: any other number would have it read memory that is not a record.
-         const std::string reads = verbNamed("", code) != nullptr ? verbNamed("", code)->reads : "";
-         for (std::size_t at = 1; at < arguments.values.size(); ++at) {
-             const std::string& word = arguments[at];
-             const char kind = at - 1 < reads.size() ? reads[at - 1] : '-', first = word[0];
-             if (word != "null" && kind != '-' && !(kind == 'P' && first == '@') &&
-                 !(kind == 'F' && first == '%')) {
-                 throw ScenarioError(
-                     "p" + std::to_string(at) + " of event " + std::to_string(code) +
-                     " is read as " +
-                     (kind == 'P'   ? "a player's address: give @NAME or null"
-                      : kind == 'F' ? "a flag's address: give %FLAG or null"
-                      : kind == 'C' ? "a command's address: give null, or use 'command' or 'ask'"
-                                    : "an address: give null, or use 'init'"));
-             }
-             constexpr std::uint64_t widest = UINTPTR_MAX < INT64_MAX ? UINTPTR_MAX : INT64_MAX;
-             p[at - 1] =
-                 word == "null" ? 0
-                 : first == '@' ? player(session, word.substr(1)).address()
-                 : first == '%' ? flag(session, word.substr(1)).record->address()
-                 : first == '-'
-                     ? static_cast<std::uint32_t>(parseNumber(word, INT32_MIN, 0, "parameter"))
-                     : static_cast<Word>(
-                           parseNumber(word, 0, static_cast<std::int64_t>(widest), "parameter"));
-             given += (at == 1 ? " with " : " ") + word;
-         }
-         deliver(session, result, code, p[0], p[1], p[2], p[3], p[4], p[5]);
-         const Verb* event = verbNamed("", code);
-         return {std::to_string(code), event != nullptr ? event->name : "unknown to the plug-in",
-                 given};
-     }},
+     NoEvent, "the host sends event {} ({}){}", deliverAnyEvent},
     {"state", "", "every bot's arena as the host sees it", Looking, NoEvent,
      "the arenas, as the host sees them:",
      [](Session& session, const Arguments&, LineResult& result) -> Fills {
-         result.output = describeState(session);
+         result.output = describe(session.host, session.current);
          return {};
      }},
     {"help", "[VERB]", "the verbs, one verb, or the event codes (help events)", Looking, NoEvent,
@@ -524,43 +453,79 @@ const Verb Verbs[] = {
     {"quit", "", "end the session", Looking, NoEvent, "", quit},
     {"exit", "", "end the session", Looking, NoEvent, "", quit}};
 
+// What a verb's arguments take, read from its table row: values (NAME must be given, [REST] may
+// be, [PARAMETER...] up to six), keywords ([ship N] may be given, [no-lists] is a switch) and
+// groups of keywords of which one at least must be given ({team N}, {team N|ship N}).
+struct Grammar {
+    std::size_t required = 0, optional = 0;
+    std::map<std::string, bool> keywords; // keyword -> takes a value
+    std::vector<std::vector<std::string>> groups;
+};
+
+Grammar grammarOf(const std::string& pattern) {
+    Grammar grammar;
+    for (std::size_t at = pattern.find_first_not_of(' '), end = 0; at < pattern.size();
+         at = pattern.find_first_not_of(' ', end + 1)) {
+        const char open = pattern[at];
+        const bool bracketed = open == '[' || open == '{';
+        if (bracketed) {
+            end = std::min(pattern.find(open == '[' ? ']' : '}', at), pattern.size());
+        } else {
+            end = std::min(pattern.find(' ', at), pattern.size());
+        }
+        const std::size_t first = bracketed ? at + 1 : at;
+        const std::string element = pattern.substr(first, end - first);
+        if (std::isupper(static_cast<unsigned char>(element[0]))) {
+            (open == '[' ? grammar.optional : grammar.required) +=
+                element.find("...") != std::string::npos ? 6u : 1u;
+        } else if (!bracketed) {
+            ++grammar.required; // a word the verb reads itself, as "on|off"
+        } else {
+            std::vector<std::string> group;
+            for (std::size_t from = 0; from < element.size();) {
+                const std::size_t bar = std::min(element.find('|', from), element.size());
+                const std::size_t blank = std::min(element.find(' ', from), bar);
+                group.push_back(element.substr(from, blank - from));
+                grammar.keywords[group.back()] = blank != bar;
+                from = bar + 1;
+            }
+            if (open == '{') {
+                grammar.groups.push_back(group);
+            }
+        }
+    }
+    return grammar;
+}
+
 // The words of a line read against `verb`'s arguments; throws naming the usage when they do
 // not fit.
 Arguments readArguments(const Verb& verb, const std::vector<std::string>& words) {
     const std::string usage =
         "usage: " + std::string(verb.name) + (*verb.arguments != '\0' ? " " : "") + verb.arguments;
-    std::size_t required = 0, optional = 0;
-    std::map<std::string, bool> keywords; // keyword -> takes a value
-    const std::vector<std::string> pattern = splitWords(verb.arguments);
-    for (std::size_t at = 0; at < pattern.size(); ++at) {
-        const std::string& element = pattern[at];
-        const bool closed = element.back() == ']';
-        if (element[0] != '[') {
-            ++required;
-        } else if (std::isupper(static_cast<unsigned char>(element[1]))) {
-            optional += element.find("...") != std::string::npos ? 6u : 1u;
-        } else {
-            keywords[element.substr(1, element.size() - (closed ? 2 : 1))] = !closed;
-            at += closed ? 0 : 1;
-        }
-    }
+    const Grammar grammar = grammarOf(verb.arguments);
     Arguments arguments{verb, {}, {}};
     for (std::size_t at = 1; at < words.size(); ++at) {
-        const auto keyword = keywords.find(words[at]);
-        if (arguments.values.size() >= required && keyword != keywords.end()) {
+        const auto keyword = grammar.keywords.find(words[at]);
+        if (arguments.values.size() >= grammar.required && keyword != grammar.keywords.end()) {
             if (keyword->second && at + 1 >= words.size()) {
                 throw ScenarioError(quoted(words[at]) + " needs a value");
             }
             const std::string& key = words[at];
             at += keyword->second ? 1u : 0u;
             arguments.fields[key] = keyword->second ? words[at] : "";
-        } else if (arguments.values.size() < required + optional) {
+        } else if (arguments.values.size() < grammar.required + grammar.optional) {
             arguments.values.push_back(words[at]);
         } else {
             throw ScenarioError("unexpected " + quoted(words[at]) + "; " + usage);
         }
     }
-    if (arguments.values.size() < required) {
+    bool groupsGiven = true;
+    for (const std::vector<std::string>& group : grammar.groups) {
+        groupsGiven = groupsGiven && std::any_of(group.begin(), group.end(), [&](const auto& key) {
+                          return arguments.has(key);
+                      });
+    }
+    if (arguments.values.size() < grammar.required || !groupsGiven) {
         throw ScenarioError(usage);
     }
     return arguments;
@@ -593,6 +558,7 @@ const char* const ExpectedLineHelp[] = {
     "  > [bot N] ...            any of these from bot N; bot 1's lines carry no prefix",
     "A line followed by no '>' line prints nothing. '#' starts a comment (narration in a",
     "transcript); quote texts with blanks (\"a b\"); numbers are decimal, 0x-hex or negative.",
+    "Above, [x] may be left out, and {x} or {x|y} needs one of them at least.",
 };
 
 // `help [VERB|events]`: the verbs by group with the forms of expected lines, one verb, or
@@ -603,15 +569,28 @@ Fills showHelp(Session&, const Arguments& arguments, LineResult& result) {
     const Verb* verb = verbNamed(topic);
     if (topic == "events") {
         lines.push_back("Event codes and names for 'event', and the parameters read as records:");
-        for (const Verb& event : Verbs) {
-            if (event.code == NoEvent) {
-                continue;
+        std::vector<const Verb*> events;
+        for (const Verb& each : Verbs) {
+            if (each.code != NoEvent) {
+                events.push_back(&each);
             }
-            std::string line = "  " + std::to_string(event.code) + " " + event.name;
-            for (std::size_t index = 0; event.reads[index] != '\0'; ++index) {
-                const char kind = event.reads[index];
-                const char* taken = kind == 'P' ? " @NAME" : kind == 'F' ? " %FLAG" : " null";
-                line += kind == '-' ? "" : " p" + std::to_string(index + 1) + taken;
+        }
+        std::stable_sort(events.begin(), events.end(), [](const Verb* one, const Verb* other) {
+            return one->code < other->code;
+        });
+        for (const Verb* event : events) {
+            std::string line = "  " + std::to_string(event->code) + " " + event->name;
+            if (event->code == CodeFlagGrab || event->code == CodeFlagDrop) {
+                line += " (flag-" + std::string(event->name) + ")";
+            }
+            for (std::size_t index = 0; event->reads[index] != '\0'; ++index) {
+                const char kind = event->reads[index];
+                if (kind != '-') {
+                    line += " p" + std::to_string(index + 1) +
+                            (kind == 'P'   ? " @NAME"
+                             : kind == 'F' ? " %FLAG"
+                                           : " null");
+                }
             }
             lines.push_back(line);
         }
@@ -637,18 +616,47 @@ Fills showHelp(Session&, const Arguments& arguments, LineResult& result) {
 
 } // namespace
 
+std::vector<std::string> wordsToComplete(Session& session) {
+    std::vector<std::string> words{"events", "null"};
+    for (const Verb& verb : Verbs) {
+        words.push_back(verb.name);
+        for (const auto& keyword : grammarOf(verb.arguments).keywords) {
+            words.push_back(keyword.first);
+        }
+    }
+    const hostsim::Arena& arena = currentArena(session);
+    for (const auto& record : arena.players()) {
+        words.push_back(record->name());
+    }
+    for (const auto& record : arena.flags()) {
+        words.push_back(arena.flagName(*record));
+    }
+    std::sort(words.begin(), words.end());
+    words.erase(std::unique(words.begin(), words.end()), words.end());
+    return words;
+}
+
 LineResult perform(Session& session, const std::string& line) {
     LineResult result;
     const std::vector<std::string> words = splitWords(line);
-    const Verb* verb = words.empty() ? nullptr : verbNamed(words[0]);
+    if (words.empty()) {
+        return result;
+    }
+    const Verb* verb = verbNamed(words[0]);
     if (verb == nullptr) {
-        return words.empty()
-                   ? result
-                   : throw ScenarioError("unknown verb " + quoted(words[0]) + " (try 'help')");
+        std::vector<std::string> names;
+        for (const Verb& each : Verbs) {
+            names.push_back(each.name);
+        }
+        const std::string nearest = terminal::nearestWord(words[0], names);
+        throw ScenarioError(
+            "unknown verb " + quoted(words[0]) +
+            (nearest.empty() ? " (try 'help')" : " (did you mean '" + nearest + "'?)"));
     }
     const Fills fills = verb->act(session, readArguments(*verb, words), result);
     result.acted = verb->group != Looking;
-    const bool marked = result.acted && session.bots.size() > 1 && verb->name != std::string("bot");
+    const bool marked =
+        result.acted && session.host.arenas().size() > 1 && verb->name != std::string("bot");
     result.action = marked ? "[bot " + std::to_string(session.current) + "] " : "";
     const std::string story = verb->story != nullptr ? verb->story : verb->help;
     std::size_t at = 0, next = 0; // each "{}" of the story takes the next fill-in

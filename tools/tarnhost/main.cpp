@@ -261,7 +261,7 @@ int play(Options& options) {
         session.effects =
             options.files.empty() ? !options.has("--no-effects") : options.has("--effects");
         if (options.files.empty()) {
-            return tarnhost::runInteractive(session, std::cin, std::cout,
+            return tarnhost::runInteractive(session, std::cin, std::cout, std::cerr,
                                             {isatty(STDIN_FILENO) != 0, !options.has("--no-init"),
                                              options.values["--module"],
                                              options.values["--record"]});

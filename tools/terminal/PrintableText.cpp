@@ -1,0 +1,82 @@
+#include "PrintableText.h"
+
+namespace terminal {
+
+namespace {
+
+// The length of the valid UTF-8 sequence at `at` that stands for a printable character: 1 for
+// a byte below 0x80 but a control byte, 2 to 4 for a sequence that is not overlong, not a
+// surrogate, not beyond U+10FFFF, not cut short and not the byte-order mark; 0 otherwise.
+std::size_t printableLength(const std::string& text, std::size_t at) {
+    const auto byte = static_cast<unsigned char>(text[at]);
+    if (byte < 0x80) {
+        return isControl(byte) ? 0 : 1;
+    }
+    std::size_t length = 0;
+    unsigned char lowest = 0x80, highest = 0xBF; // the second byte's range
+    if (byte >= 0xC2 && byte <= 0xDF) {
+        length = 2;
+    } else if (byte >= 0xE0 && byte <= 0xEF) {
+        length = 3;
+        lowest = byte == 0xE0 ? 0xA0 : 0x80;  // E0 80..9F would be overlong
+        highest = byte == 0xED ? 0x9F : 0xBF; // ED A0..BF would be a surrogate
+    } else if (byte >= 0xF0 && byte <= 0xF4) {
+        length = 4;
+        lowest = byte == 0xF0 ? 0x90 : 0x80;  // F0 80..8F would be overlong
+        highest = byte == 0xF4 ? 0x8F : 0xBF; // F4 90.. would be beyond U+10FFFF
+    }
+    for (std::size_t next = 1; next < length; ++next) {
+        const auto following =
+            at + next < text.size() ? static_cast<unsigned char>(text[at + next]) : 0;
+        const bool fits =
+            next == 1 ? following >= lowest && following <= highest : (following & 0xC0) == 0x80;
+        length = fits ? length : 0;
+    }
+    return text.compare(at, 3, "\xEF\xBB\xBF") == 0 ? 0 : length;
+}
+
+// `text` with unprintable bytes as \xNN, and each backslash as \\ when `escapeBackslash`.
+std::string printed(const std::string& text, bool escapeBackslash) {
+    std::string safe;
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t length = printableLength(text, at);
+        const auto byte = static_cast<unsigned char>(text[at]);
+        if (length == 0) {
+            safe +=
+                std::string("\\x") + "0123456789ABCDEF"[byte >> 4] + "0123456789ABCDEF"[byte & 0xF];
+            at += 1;
+        } else {
+            safe += escapeBackslash && byte == '\\' ? "\\\\" : text.substr(at, length);
+            at += length;
+        }
+    }
+    return safe;
+}
+
+} // namespace
+
+bool isControl(unsigned char byte) {
+    return byte < 0x20 || byte == 0x7F;
+}
+
+std::string shown(const std::string& text) {
+    return printed(text, true);
+}
+
+std::string asPrinted(const std::string& line) {
+    return printed(line, false);
+}
+
+std::string quoted(const std::string& text) {
+    constexpr std::size_t longest = 60;
+    if (text.size() <= longest) {
+        return "'" + shown(text) + "'";
+    }
+    std::size_t cut = longest;
+    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) {
+        --cut; // not inside a character
+    }
+    return "'" + shown(text.substr(0, cut)) + "'... (" + std::to_string(text.size()) + " bytes)";
+}
+
+} // namespace terminal

@@ -1,0 +1,21 @@
+// Any string of bytes shown to a person unambiguously: printable UTF-8 as it is, everything else
+// escaped, so each shown text stands for exactly one string of bytes.
+#pragma once
+
+#include <string>
+
+namespace terminal {
+
+// Whether the byte is an ASCII control byte (below 0x20, or 0x7F).
+bool isControl(unsigned char byte);
+// `text` as printed: a backslash as \\, and each control byte, each byte outside valid UTF-8
+// and a byte-order mark as \xNN.
+std::string shown(const std::string& text);
+// A line written in that printed form (an expected line): raw bytes that shown() escapes are
+// escaped the same way, backslashes are kept as written.
+std::string asPrinted(const std::string& line);
+// shown(text) in single quotes; a text longer than 60 bytes is cut there, the cut marked
+// after the closing quote with the whole length: 'abc'... (3000000 bytes).
+std::string quoted(const std::string& text);
+
+} // namespace terminal
