@@ -224,8 +224,7 @@ int runInteractive(Session& session, std::istream& in, std::ostream& out, std::o
     if (record.is_open()) {
         if (!recordedOutput) {
             out << "tarnhost: no line printed anything, so " << shown(options.recordPath)
-                << " has nothing for --check to compare; --check fails it
-";
+                << " has nothing for --check to compare; --check fails it\n";
         }
         record.close();
         if (record.fail()) {
