@@ -77,7 +77,7 @@ PlayReport playScenario(Session& session, const std::string& name, std::istream&
                         PlayStyle style, std::ostream& out, std::ostream& errors) {
     PlayReport report;
     std::vector<Step> steps;
-    const std::string shownName = shown(name);
+    const std::string shownName = shownPath(name);
     if (const int misplaced = readSteps(in, steps, report.expectedLines)) {
         errors << shownName << ":" << misplaced
                << ": an expected line ('>') must follow the line that prints it\n";
@@ -165,8 +165,8 @@ int runInteractive(Session& session, std::istream& in, std::ostream& out, std::o
     std::ofstream record;
     // Tells that the recording cannot be written, with the system's reason; the exit status.
     const auto recordFails = [&options, &errors] {
-        errors << "tarnhost: write error on " << shown(options.recordPath) << ": "
-                  << std::strerror(errno) << "\n";
+        errors << "tarnhost: write error on " << shownPath(options.recordPath) << ": "
+               << std::strerror(errno) << "\n";
         return 2;
     };
     if (!options.recordPath.empty()) {
@@ -175,7 +175,8 @@ int runInteractive(Session& session, std::istream& in, std::ostream& out, std::o
             return recordFails();
         }
     }
-    out << "tarnhost: a stand-in bot host and game server, playing " << shown(options.modulePath)
+    out << "tarnhost: a stand-in bot host and game server, playing "
+        << shownPath(options.modulePath)
         << "\nType scenario lines (try 'arrive Ace team 3 ship 1'): 'help' lists them, 'state' "
            "shows the arenas, 'quit' ends.\nGame-server effects are "
         << (session.effects ? "on" : "off")
@@ -223,7 +224,7 @@ int runInteractive(Session& session, std::istream& in, std::ostream& out, std::o
     out << (options.terminal ? "\n" : "");
     if (record.is_open()) {
         if (!recordedOutput) {
-            out << "tarnhost: no line printed anything, so " << shown(options.recordPath)
+            out << "tarnhost: no line printed anything, so " << shownPath(options.recordPath)
                 << " has nothing for --check to compare; --check fails it\n";
         }
         record.close();

@@ -28,6 +28,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using tarnhost::shown;
+using tarnhost::shownPath;
 
 constexpr char Help[] =
     "usage: tarnhost [OPTIONS]                     type scenario lines, each answered at once\n"
@@ -71,9 +72,9 @@ struct Options {
 // Why `file` cannot be opened, naming it.
 std::string openFailure(const std::string& file, std::error_code problem) {
     return problem == std::errc::no_such_file_or_directory
-               ? "no such file: " + shown(file)
-               : shown(file) + (problem == std::errc::permission_denied ? ": permission denied"
-                                                                        : ": cannot be read");
+               ? "no such file: " + shownPath(file)
+               : shownPath(file) + (problem == std::errc::permission_denied ? ": permission denied"
+                                                                            : ": cannot be read");
 }
 
 // Whether `name` matches `pattern`, where '*' stands for any run of characters and '?' for
@@ -148,8 +149,8 @@ void addScenarioFiles(const std::string& path, std::vector<ScenarioFile>& files)
     }
     if (found.empty()) {
         throw std::runtime_error(fs::exists(fs::u8path(path), error)
-                                     ? "no scenario files in " + shown(path)
-                                     : "no such file: " + shown(path));
+                                     ? "no scenario files in " + shownPath(path)
+                                     : "no such file: " + shownPath(path));
     }
     std::sort(found.begin(), found.end());
     files.insert(files.end(), found.begin(), found.end());
@@ -254,7 +255,7 @@ int play(Options& options) {
     for (std::size_t at = 0; at < std::max<std::size_t>(options.files.size(), 1); ++at) {
         hostsim::Module module(options.values["--module"]);
         if (!module.loaded()) {
-            std::cerr << "tarnhost: " << shown(module.error()) << "\n";
+            std::cerr << "tarnhost: " << shownPath(module.error()) << "\n";
             return 2;
         }
         tarnhost::Session session(module.talk());
@@ -276,7 +277,7 @@ int play(Options& options) {
         if (scenario.problem) {
             std::cerr << "tarnhost: " << openFailure(scenario.path, scenario.problem) << "\n";
             std::cout << (style == tarnhost::PlayStyle::Check
-                              ? "FAIL " + shown(scenario.path) + "\n"
+                              ? "FAIL " + shownPath(scenario.path) + "\n"
                               : "");
             unreadable = true;
             failed += 1;

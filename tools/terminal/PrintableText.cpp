@@ -63,6 +63,14 @@ std::string shown(const std::string& text) {
     return printed(text, true);
 }
 
+std::string shownPath(const std::string& path) {
+#if defined(_WIN32)
+    return printed(path, false);
+#else
+    return shown(path);
+#endif
+}
+
 std::string asPrinted(const std::string& line) {
     return printed(line, false);
 }

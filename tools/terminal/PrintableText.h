@@ -11,6 +11,9 @@ bool isControl(unsigned char byte);
 // `text` as printed: a backslash as \\, and each control byte, each byte outside valid UTF-8
 // and a byte-order mark as \xNN.
 std::string shown(const std::string& text);
+// A file path as printed: as shown(), except on Windows, where no file name can hold a
+// backslash, so the separator is printed as it is and still stands for one path.
+std::string shownPath(const std::string& path);
 // A line written in that printed form (an expected line): raw bytes that shown() escapes are
 // escaped the same way, backslashes are kept as written.
 std::string asPrinted(const std::string& line);
