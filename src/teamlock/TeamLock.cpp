@@ -3,11 +3,10 @@
 #include "bot/PlayerTags.h"
 #include "bot/Senders.h"
 #include "host/HostRecords.h"
+#include "support/Allocation.h"
 #include "support/NumberFormat.h"
 #include "support/Text.h"
 #include "teamlock/FlagSurvey.h"
-
-#include "support/Allocation.h"
 
 namespace tarnwick {
 
