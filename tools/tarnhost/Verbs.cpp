@@ -331,10 +331,8 @@ const Verb Verbs[] = {
              throw ScenarioError("flag " + quoted(arguments[0]) + " already exists on bot " +
                                  std::to_string(session.current));
          }
-         std::uint16_t team = NobodysTeam;
-         if (arguments.has("team")) {
-             team = flagTeam(arguments.fields.at("team"));
-         }
+         const std::uint16_t team =
+             flagTeam(arguments.has("team") ? arguments.fields.at("team") : "none");
          arena.addFlag(team, arguments[0]);
          return {arguments[0], ownerText(team)};
      }},
