@@ -239,12 +239,9 @@ const RecordKind RecordKinds[] = {
 
 // The row of RecordKinds for `kind`; null for '-', a parameter read as a number.
 const RecordKind* recordKind(char kind) {
-    for (const RecordKind& each : RecordKinds) {
-        if (each.kind == kind) {
-            return &each;
-        }
-    }
-    return nullptr;
+    const auto found = std::find_if(std::begin(RecordKinds), std::end(RecordKinds),
+                                    [kind](const RecordKind& each) { return each.kind == kind; });
+    return found == std::end(RecordKinds) ? nullptr : found;
 }
 
 // Parameter `word` of an event, where the plug-in reads `kind` through it ('-' nothing). Where it
