@@ -31,6 +31,14 @@ std::string placeText(const PlayerRecord& record) {
                                            : "ship " + std::to_string(record.ship()));
 }
 
+std::string listText(const std::vector<std::string>& texts) {
+    std::string joined;
+    for (const std::string& text : texts) {
+        joined += (&text == &texts.front() ? "" : ", ") + text;
+    }
+    return texts.empty() ? "none" : joined;
+}
+
 std::vector<std::string> flagNames(const Arena& arena, const std::vector<FlagRecord*>& flags) {
     std::vector<std::string> names;
     for (const FlagRecord* flag : flags) {
@@ -54,11 +62,7 @@ std::vector<std::string> describe(Host& host, std::uint32_t current) {
                                std::to_string(record->access());
             const std::vector<FlagRecord*> carried = arena.carriedBy(*record);
             if (!carried.empty()) {
-                const std::vector<std::string> names = flagNames(arena, carried);
-                line += ", carries " + names.front();
-                for (std::size_t at = 1; at < names.size(); ++at) {
-                    line += ", " + names[at];
-                }
+                line += ", carries " + listText(flagNames(arena, carried));
             } else if (record->flagCount() != 0) {
                 line += ", carries " + std::to_string(record->flagCount()) + " flag(s)";
             }

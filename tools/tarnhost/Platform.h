@@ -1,5 +1,5 @@
-// What differs between Windows and Linux for the tarnhost program: its arguments, its own path
-// and text on a console. Every text here is UTF-8.
+// What differs between Windows and Linux for the tarnhost program: its arguments and its own
+// path. Every text here is UTF-8.
 #pragma once
 
 #include <string>
@@ -12,9 +12,5 @@ namespace tarnhost {
 std::vector<std::string> commandLine(int count, char** arguments);
 // The real program's path, symbolic links resolved; empty when it cannot be found.
 std::string programPath();
-// On Windows, standard output and error that are consoles show UTF-8 text as the characters it
-// stands for, whatever the console's code page; files and pipes, and every stream elsewhere, get
-// the bytes as they are.
-void showUtf8OnConsoles();
 
 } // namespace tarnhost

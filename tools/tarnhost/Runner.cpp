@@ -146,20 +146,6 @@ PlayReport playScenario(Session& session, const std::string& name, std::istream&
     return report;
 }
 
-// Reads the next line typed after the prompt, with the editor when it edits; a plain line
-// otherwise (its "\r" dropped, the prompt shown on a terminal). False at the end of input.
-static bool readTyped(Session& session, terminal::LineEditor& editor, std::istream& in,
-                      std::ostream& out, bool terminal, std::string& line) {
-    const std::string prompt = "bot " + std::to_string(session.current) + "> ";
-    out << (terminal && !editor.editing() ? prompt : "") << std::flush;
-    if (editor.editing()) {
-        return editor.read(prompt, wordsToComplete(session), line);
-    }
-    const bool read = static_cast<bool>(std::getline(in, line));
-    line.erase(line.empty() || line.back() != '\r' ? line.size() : line.size() - 1);
-    return read;
-}
-
 int runInteractive(Session& session, std::istream& in, std::ostream& out, std::ostream& errors,
                    const InteractiveOptions& options) {
     std::ofstream record;
@@ -182,7 +168,9 @@ int runInteractive(Session& session, std::istream& in, std::ostream& out, std::o
         << (session.effects ? "on" : "off")
         << (options.automaticInit ? "; each bot's handshake (init) is done for you.\n" : ".\n");
     std::string line;
-    terminal::LineEditor editor("tarnhost", options.terminal && &in == &std::cin);
+    terminal::LineEditor editor("tarnhost", options.terminal && &in == &std::cin, in, out,
+                                options.terminal);
+    const auto completions = [&session] { return wordsToComplete(session); };
     bool refused = false, recordedOutput = false;
     for (int number = 1;; ++number) {
         currentArena(session); // the current bot is known from the start
@@ -191,7 +179,8 @@ int runInteractive(Session& session, std::istream& in, std::ostream& out, std::o
         number -= handshake ? 1 : 0;
         if (handshake) {
             line = "init";
-        } else if (!readTyped(session, editor, in, out, options.terminal, line)) {
+        } else if (!editor.read("bot " + std::to_string(session.current) + "> ", completions,
+                                line)) {
             break;
         }
         line.erase(0, number == 1 && line.rfind(ByteOrderMark, 0) == 0 ? 3 : 0);

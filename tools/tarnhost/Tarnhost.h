@@ -31,8 +31,6 @@ std::vector<std::string> splitWords(const std::string& line);
 // A whole number (decimal, 0x-hex, or negative) within [lowest, highest]; throws naming `what`.
 std::int64_t parseNumber(const std::string& word, std::int64_t lowest, std::int64_t highest,
                          const std::string& what);
-// The texts joined with ", "; "none" when there are none.
-std::string listText(const std::vector<std::string>& texts);
 // The text after `mark` ('>' or '#') and one blank, when that is the line's first non-blank.
 bool markedLine(const std::string& line, char mark, std::string& text);
 

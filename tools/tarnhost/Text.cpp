@@ -52,14 +52,6 @@ std::int64_t parseNumber(const std::string& word, std::int64_t lowest, std::int6
     return number;
 }
 
-std::string listText(const std::vector<std::string>& texts) {
-    std::string joined;
-    for (const std::string& text : texts) {
-        joined += (&text == &texts.front() ? "" : ", ") + text;
-    }
-    return texts.empty() ? "none" : joined;
-}
-
 bool markedLine(const std::string& line, char mark, std::string& text) {
     const std::size_t first = line.find_first_not_of(" \t");
     if (first == std::string::npos || line[first] != mark) {

@@ -156,15 +156,9 @@ Fills addPlayer(Session& session, const Arguments& arguments, LineResult& result
                             " bytes");
     }
     std::uint32_t ident = arena.freeIdent();
-    const bool everyIdentHeld = arena.findPlayerByIdent(ident) != nullptr;
-    bool identGiven = false;
-    for (const auto& [field, value] : values) {
-        if (field->write == nullptr) {
-            ident = static_cast<std::uint32_t>(value);
-            identGiven = true;
-        }
-    }
-    if (!identGiven && everyIdentHeld) {
+    if (arguments.has("ident")) { // already checked by readFields
+        ident = static_cast<std::uint32_t>(parseNumber(arguments.fields.at("ident"), 0, 65535, ""));
+    } else if (arena.findPlayerByIdent(ident) != nullptr) {
         throw ScenarioError("every ident from 0 to 65535 is held on bot " +
                             std::to_string(session.current) + ": no room for " + quoted(name));
     }
@@ -230,29 +224,42 @@ std::uint32_t eventCode(const std::string& word) {
     return static_cast<std::uint32_t>(parseNumber(word, 0, UINT32_MAX, "event code or name"));
 }
 
+// What the plug-in reads through a parameter of an event, as a verb's row marks it ('P', 'F',
+// 'C', 'H'): how `help events` writes what it takes, and what a parameter of another kind is told.
+struct RecordKind {
+    char kind;
+    const char *written, *takes;
+};
+const RecordKind RecordKinds[] = {
+    {'P', " @NAME", "a player's address: give @NAME or null"},
+    {'F', " %FLAG", "a flag's address: give %FLAG or null"},
+    {'C', " null", "a command's address: give null, or use 'command' or 'ask'"},
+    {'H', " null", "an address: give null, or use 'init'"},
+};
+
+// The row of RecordKinds for `kind`; null for '-', a parameter read as a number.
+const RecordKind* recordKind(char kind) {
+    const auto found = std::find_if(std::begin(RecordKinds), std::end(RecordKinds),
+                                    [kind](const RecordKind& each) { return each.kind == kind; });
+    return found == std::end(RecordKinds) ? nullptr : found;
+}
+
 // Parameter `word` of an event, where the plug-in reads `kind` through it ('-' nothing). Where it
 // reads a record, only a record of that kind or null is taken: any other number would have it
 // read memory that is not a record. Throws naming what the parameter takes.
 Word eventParameter(Session& session, const std::string& word, char kind, std::size_t position,
                     std::uint32_t code) {
     constexpr std::uint64_t widest = UINTPTR_MAX < INT64_MAX ? UINTPTR_MAX : INT64_MAX;
-    const std::string which = "p" + std::to_string(position) + " of event " + std::to_string(code);
-    const bool fitsKind =
-        kind == '-' || (kind == 'P' && word[0] == '@') || (kind == 'F' && word[0] == '%');
+    const RecordKind* record = recordKind(kind);
+    const char given = word[0] == '@' ? 'P' : word[0] == '%' ? 'F' : '-';
     if (word == "null") {
         return 0;
-    } else if (!fitsKind && kind == 'P') {
-        throw ScenarioError(which + " is read as a player's address: give @NAME or null");
-    } else if (!fitsKind && kind == 'F') {
-        throw ScenarioError(which + " is read as a flag's address: give %FLAG or null");
-    } else if (!fitsKind && kind == 'C') {
-        throw ScenarioError(which + " is read as a command's address: give null, or use "
-                                    "'command' or 'ask'");
-    } else if (!fitsKind) {
-        throw ScenarioError(which + " is read as an address: give null, or use 'init'");
-    } else if (word[0] == '@') {
+    } else if (record != nullptr && record->kind != given) {
+        throw ScenarioError("p" + std::to_string(position) + " of event " + std::to_string(code) +
+                            " is read as " + record->takes);
+    } else if (given == 'P') {
         return player(session, word.substr(1)).address();
-    } else if (word[0] == '%') {
+    } else if (given == 'F') {
         return flag(session, word.substr(1)).address();
     } else if (word[0] == '-') {
         return static_cast<std::uint32_t>(parseNumber(word, INT32_MIN, 0, "parameter"));
@@ -321,10 +328,8 @@ const Verb Verbs[] = {
              throw ScenarioError("flag " + quoted(arguments[0]) + " already exists on bot " +
                                  std::to_string(session.current));
          }
-         std::uint16_t team = NobodysTeam;
-         if (arguments.has("team")) {
-             team = flagTeam(arguments.fields.at("team"));
-         }
+         const std::uint16_t team =
+             flagTeam(arguments.has("team") ? arguments.fields.at("team") : "none");
          arena.addFlag(team, arguments[0]);
          return {arguments[0], ownerText(team)};
      }},
@@ -584,12 +589,8 @@ Fills showHelp(Session&, const Arguments& arguments, LineResult& result) {
                 line += " (flag-" + std::string(event->name) + ")";
             }
             for (std::size_t index = 0; event->reads[index] != '\0'; ++index) {
-                const char kind = event->reads[index];
-                if (kind != '-') {
-                    line += " p" + std::to_string(index + 1) +
-                            (kind == 'P'   ? " @NAME"
-                             : kind == 'F' ? " %FLAG"
-                                           : " null");
+                if (const RecordKind* record = recordKind(event->reads[index])) {
+                    line += " p" + std::to_string(index + 1) + record->written;
                 }
             }
             lines.push_back(line);

@@ -1,4 +1,5 @@
 // tarnhost: plays scenarios against the plug-in module, or lets a person type them.
+#include "Console.h"
 #include "Module.h"
 #include "Platform.h"
 #include "Tarnhost.h"
@@ -299,7 +300,7 @@ int play(Options& options) {
 
 // Runs tarnhost; standard output is checked for write errors however the run ends.
 int main(int argumentCount, char** arguments) {
-    tarnhost::showUtf8OnConsoles();
+    terminal::showUtf8OnConsoles();
     Options options;
     try {
         options = parseOptions(tarnhost::commandLine(argumentCount, arguments));

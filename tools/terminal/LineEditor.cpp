@@ -1,5 +1,8 @@
 #include "LineEditor.h"
 
+#include <istream>
+#include <ostream>
+
 #if defined(LINE_EDITING)
 #include <csignal>
 #include <cstdio>
@@ -74,8 +77,10 @@ void lineTyped(char* line) {
 
 } // namespace
 
-LineEditor::LineEditor(const std::string& application, bool wanted)
-    : editing_(wanted && isatty(STDIN_FILENO) && isatty(STDOUT_FILENO)) {
+LineEditor::LineEditor(const std::string& application, bool wanted, std::istream& in,
+                       std::ostream& out, bool prompting)
+    : editing_(wanted && isatty(STDIN_FILENO) && isatty(STDOUT_FILENO)), in_(in), out_(out),
+      prompting_(prompting) {
     if (editing_) {
         history_ = historyPath(application);
         using_history();
@@ -91,11 +96,8 @@ LineEditor::~LineEditor() {
     }
 }
 
-bool LineEditor::read(const std::string& prompt, const std::vector<std::string>& words,
+bool LineEditor::edit(const std::string& prompt, const std::vector<std::string>& words,
                       std::string& line) {
-    if (!editing_) {
-        return false;
-    }
     TypedLine typed{&words};
     typing = &typed;
     struct sigaction action {
@@ -133,13 +135,26 @@ bool LineEditor::read(const std::string& prompt, const std::vector<std::string>&
     return !ended;
 }
 #else
-LineEditor::LineEditor(const std::string&, bool) {}
+LineEditor::LineEditor(const std::string&, bool, std::istream& in, std::ostream& out,
+                       bool prompting)
+    : in_(in), out_(out), prompting_(prompting) {}
 
 LineEditor::~LineEditor() {}
 
-bool LineEditor::read(const std::string&, const std::vector<std::string>&, std::string&) {
+bool LineEditor::edit(const std::string&, const std::vector<std::string>&, std::string&) {
     return false;
 }
 #endif
+
+bool LineEditor::read(const std::string& prompt,
+                      const std::function<std::vector<std::string>()>& words, std::string& line) {
+    out_ << (prompting_ && !editing_ ? prompt : "") << std::flush;
+    if (editing_) {
+        return edit(prompt, words(), line);
+    }
+    const bool read = static_cast<bool>(std::getline(in_, line));
+    line.erase(line.empty() || line.back() != '\r' ? line.size() : line.size() - 1);
+    return read;
+}
 
 } // namespace terminal
