@@ -1,11 +1,11 @@
 // tarnhost: plays scenarios against the plug-in module, or lets a person type them.
+#include "Arguments.h"
 #include "Console.h"
 #include "Module.h"
-#include "Platform.h"
+#include "ScenarioFiles.h"
 #include "Tarnhost.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -19,15 +19,14 @@
 #if defined(_WIN32)
 #include <io.h>
 #define isatty _isatty
-constexpr bool OnWindows = true;
 #else
 #include <unistd.h>
-constexpr bool OnWindows = false;
 #endif
 
 namespace {
 
 namespace fs = std::filesystem;
+using commandline::ScenarioFile;
 using tarnhost::shown;
 using tarnhost::shownPath;
 
@@ -56,106 +55,12 @@ struct UsageError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-// A scenario file to play, or the reason it cannot be, found while listing (empty when none).
-struct ScenarioFile {
-    std::string path;
-    std::error_code problem;
-    bool operator<(const ScenarioFile& other) const { return path < other.path; }
-};
-
 // The options given, each with its value ("" for a switch), and the files named.
 struct Options {
     std::map<std::string, std::string> values;
     std::vector<ScenarioFile> files;
     bool has(const char* option) const { return values.count(option) != 0; }
 };
-
-// Why `file` cannot be opened, naming it.
-std::string openFailure(const std::string& file, std::error_code problem) {
-    return problem == std::errc::no_such_file_or_directory
-               ? "no such file: " + shownPath(file)
-               : shownPath(file) + (problem == std::errc::permission_denied ? ": permission denied"
-                                                                            : ": cannot be read");
-}
-
-// Whether `name` matches `pattern`, where '*' stands for any run of characters and '?' for
-// one; letter case is ignored, as on Windows. Only the last star is ever returned to, so the
-// time is at most the product of the two lengths.
-bool matches(const char* pattern, const char* name) {
-    const auto lower = [](char byte) { return std::tolower(static_cast<unsigned char>(byte)); };
-    const char *afterStar = nullptr, *retry = nullptr;
-    while (*name != '\0') {
-        const bool any = *pattern == '?';
-        const bool same = any || (*pattern != '\0' && lower(*pattern) == lower(*name));
-        if (*pattern == '*') {
-            afterStar = ++pattern;
-            retry = name;
-        } else if (same || afterStar != nullptr) {
-            pattern = same ? pattern + 1 : afterStar;
-            name = same ? name + 1 : ++retry;
-            while (any && (*name & 0xC0) == 0x80) { // '?' stands for a whole UTF-8 character
-                ++name;
-            }
-        } else {
-            return false;
-        }
-    }
-    while (*pattern == '*') {
-        ++pattern;
-    }
-    return *pattern == '\0';
-}
-
-// Appends every .scn file under `directory` that is not itself a folder, and every folder that
-// cannot be read, with its problem; names beginning with a dot are passed over, and folders
-// reached through symbolic links are not walked.
-void walk(const fs::path& directory, std::vector<ScenarioFile>& found) {
-    std::error_code error, ignored; // a file whose type cannot be told is tried as a file
-    for (fs::directory_iterator entry(directory, error), end; !error && entry != end;
-         entry.increment(error)) {
-        const fs::path& path = entry->path();
-        if (path.filename().u8string()[0] == '.') {
-            continue;
-        } else if (fs::is_directory(entry->symlink_status(ignored))) {
-            walk(path, found);
-        } else if (path.extension() == ".scn" && !fs::is_directory(entry->status(ignored))) {
-            found.push_back({path.u8string(), {}});
-        }
-    }
-    if (error) {
-        found.push_back({directory.u8string(), error});
-    }
-}
-
-// Appends the scenario files a command-line path stands for, in name order: the .scn files
-// under a directory; on Windows, the files (not folders) a last part with '*' or '?' matches;
-// otherwise the path itself. A folder found that cannot be read is appended with its problem;
-// throws when a directory or wildcard stands for no file at all.
-void addScenarioFiles(const std::string& path, std::vector<ScenarioFile>& files) {
-    std::vector<ScenarioFile> found;
-    std::error_code error;
-    const std::size_t slash = path.find_last_of("/\\") + 1;
-    if (fs::is_directory(fs::u8path(path), error)) {
-        walk(fs::u8path(path), found);
-    } else if (OnWindows && path.find_first_of("*?", slash) != std::string::npos) {
-        for (const auto& entry :
-             fs::directory_iterator(fs::u8path(slash == 0 ? "." : path.substr(0, slash)), error)) {
-            const std::string name = entry.path().filename().u8string();
-            if (!entry.is_directory(error) && matches(path.c_str() + slash, name.c_str())) {
-                found.push_back({path.substr(0, slash) + name, {}});
-            }
-        }
-    } else {
-        found.push_back({path, {}});
-    }
-    if (found.empty()) {
-        throw std::runtime_error(fs::exists(fs::u8path(path), error)
-                                     ? "no scenario files in " + shownPath(path)
-                                     : "no such file: " + shownPath(path));
-    }
-    std::sort(found.begin(), found.end());
-    files.insert(files.end(), found.begin(), found.end());
-}
 
 // Reads the command line, GNU style: "--option=value" as well as "--option value", and "--"
 // ending the options. Returns at once on --help or --version; throws UsageError on a mistake.
@@ -213,10 +118,10 @@ Options parseOptions(const std::vector<std::string>& arguments) {
         }
     }
     for (const ScenarioFile& given : std::exchange(options.files, {})) {
-        addScenarioFiles(given.path, options.files);
+        commandline::addScenarioFiles(given.path, options.files);
     }
     const std::string& module = options.values["--module"];
-    options.values["--module"] = module.empty() ? fs::u8path(tarnhost::programPath())
+    options.values["--module"] = module.empty() ? fs::u8path(commandline::programPath())
                                                       .parent_path()
                                                       .append(TARNWICK_MODULE_NAME)
                                                       .u8string()
@@ -276,7 +181,8 @@ int play(Options& options) {
             scenario.problem.assign(file ? 0 : errno != 0 ? errno : EIO, std::generic_category());
         }
         if (scenario.problem) {
-            std::cerr << "tarnhost: " << openFailure(scenario.path, scenario.problem) << "\n";
+            std::cerr << "tarnhost: " << commandline::openFailure(scenario.path, scenario.problem)
+                      << "\n";
             std::cout << (style == tarnhost::PlayStyle::Check
                               ? "FAIL " + shownPath(scenario.path) + "\n"
                               : "");
@@ -303,7 +209,7 @@ int main(int argumentCount, char** arguments) {
     terminal::showUtf8OnConsoles();
     Options options;
     try {
-        options = parseOptions(tarnhost::commandLine(argumentCount, arguments));
+        options = parseOptions(commandline::commandLine(argumentCount, arguments));
     } catch (const UsageError& error) {
         std::cerr << "tarnhost: " << error.what() << "\nTry 'tarnhost --help'.\n";
         return 2;

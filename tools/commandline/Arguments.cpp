@@ -1,4 +1,4 @@
-#include "Platform.h"
+#include "Arguments.h"
 
 #include <filesystem>
 
@@ -8,7 +8,7 @@
 #include <shellapi.h>
 #endif
 
-namespace tarnhost {
+namespace commandline {
 
 #if defined(_WIN32)
 
@@ -43,4 +43,4 @@ std::string programPath() {
 
 #endif
 
-} // namespace tarnhost
+} // namespace commandline
