@@ -36,8 +36,11 @@ void copyBytes(char* target, const char* source, std::uint32_t count) {
 
 } // namespace
 
+char Text::AbsentCharacters[1] = {'\0'};
+
 Text::Text(char* characters, std::uint32_t length)
-    : characters_(characters), length_(characters != nullptr ? length : 0) {}
+    : characters_(characters != nullptr ? characters : AbsentCharacters),
+      length_(characters != nullptr ? length : 0) {}
 
 char* Text::joinedBuffer(const char* first, std::uint32_t firstCount, const char* second,
                          std::uint32_t secondCount, const char* third, std::uint32_t thirdCount) {
@@ -61,7 +64,9 @@ bool Text::replaceBuffer(char* buffer, std::uint32_t length) {
     if (buffer == nullptr) {
         return false;
     }
-    releaseBytes(characters_);
+    if (present()) {
+        releaseBytes(characters_);
+    }
     characters_ = buffer;
     length_ = length;
     return true;
@@ -69,12 +74,12 @@ bool Text::replaceBuffer(char* buffer, std::uint32_t length) {
 
 Text::Text() : Text(joinedBuffer(nullptr, 0, nullptr, 0), 0) {}
 
-Text::Text(const char* string) : characters_(nullptr), length_(0) {
+Text::Text(const char* string) : characters_(AbsentCharacters), length_(0) {
     const std::uint32_t length = stringLength(string);
     replaceBuffer(joinedBuffer(string, length, nullptr, 0), length);
 }
 
-Text::Text(std::int32_t value) : characters_(nullptr), length_(0) {
+Text::Text(std::int32_t value) : characters_(AbsentCharacters), length_(0) {
     // Takes the formatted buffer over directly: a move would allocate an empty buffer to leave
     // behind, and the temporary can be left with none since it is destroyed right here.
     Text formatted = formatInteger(static_cast<std::uint32_t>(value), 10, 0, true);
@@ -93,7 +98,9 @@ Text::Text(Text&& other) : Text() {
 }
 
 Text::~Text() {
-    releaseBytes(characters_);
+    if (present()) {
+        releaseBytes(characters_);
+    }
 }
 
 Text& Text::operator=(Text&& other) noexcept {

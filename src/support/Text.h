@@ -33,7 +33,7 @@ public:
     Text& operator=(Text&& other) noexcept;
 
     // Whether the text owns its buffer; false only for a text whose allocation failed.
-    bool present() const { return characters_ != nullptr; }
+    bool present() const { return characters_ != AbsentCharacters; }
 
     // Adds `count` bytes from `bytes` after the characters. `bytes` may lie inside this text.
     // False, with the value unchanged, when the new buffer cannot be had.
@@ -50,7 +50,7 @@ public:
 
     // The NUL-terminated characters; never null ("" for an absent text). Valid until the next
     // change or destruction.
-    const char* chars() const { return characters_ != nullptr ? characters_ : ""; }
+    const char* chars() const { return characters_; }
     // The number of characters, the NUL not counted; 0 for an absent text.
     std::uint32_t length() const { return length_; }
 
@@ -69,6 +69,10 @@ private:
     friend Text operator+(const char* left, const Text& right);
     friend Text joinAround(const char* opening, const char* middle, std::uint32_t middleCount,
                            const char* closing);
+
+    // What an absent text's characters are: one shared NUL that is never written or freed, so
+    // chars() needs no test of its own.
+    static char AbsentCharacters[1];
 
     char* characters_;
     std::uint32_t length_;
