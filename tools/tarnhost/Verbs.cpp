@@ -156,8 +156,10 @@ Fills addPlayer(Session& session, const Arguments& arguments, LineResult& result
                             " bytes");
     }
     std::uint32_t ident = arena.freeIdent();
-    if (arguments.has("ident")) { // already checked by readFields
-        ident = static_cast<std::uint32_t>(parseNumber(arguments.fields.at("ident"), 0, 65535, ""));
+    const auto given = std::find_if(values.begin(), values.end(),
+                                    [](const auto& each) { return each.first->write == nullptr; });
+    if (given != values.end()) { // the ident, read by readFields
+        ident = static_cast<std::uint32_t>(given->second);
     } else if (arena.findPlayerByIdent(ident) != nullptr) {
         throw ScenarioError("every ident from 0 to 65535 is held on bot " +
                             std::to_string(session.current) + ": no room for " + quoted(name));
