@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Builds the Windows package with scripts/package, unpacks it into a scratch folder and uses
-# it as an operator would under wine: every bundled scenario and one named in UTF-8 are checked,
-# by folder and by the guide's wildcard command, which passes over folders and matches in linear
-# time, the demo plays as a transcript, play-demo.cmd runs, a scenario plays
-# from a pipe (tarnhost.exe -), and an interactive session answers through a pipe.
+# it as an operator would under wine: the guide names the version the binaries carry, every
+# bundled scenario and one named in UTF-8 are checked, by folder and by the guide's wildcard
+# command, which passes over folders and matches in linear time, the demo plays as a transcript,
+# play-demo.cmd runs, a scenario plays from a pipe (tarnhost.exe -), and an interactive session
+# answers through a pipe.
 #
 #   tests/tarnhost/package_test.sh [--build-dir DIR]    (arguments go to scripts/package)
 #
@@ -38,7 +39,7 @@ fail() {
 }
 
 # The package holds the module, the runner, the guide, the demo launcher and every scenario.
-for entry in tarnwick.dll tarnhost.exe OPERATORS-GUIDE.txt play-demo.cmd; do
+for entry in tarnwick.dll tarnhost.exe OPERATORS-GUIDE.txt CHANGELOG.txt play-demo.cmd; do
     [[ -f $folder/$entry ]] || fail "$entry is not in the package"
 done
 for scenario in scenarios/*.scn; do
@@ -46,6 +47,15 @@ for scenario in scenarios/*.scn; do
 done
 
 cd "$folder" || exit 1
+echo "---- the guide names the version the build writes"
+version=$("$wine_run" tarnhost.exe --version | tr -d '\r')
+version=${version#tarnhost }
+named=$(grep -o 'tarnwick-[^ ]*-win32\.zip\|Tarnwick [0-9][0-9.]*[0-9]\|@VERSION@' OPERATORS-GUIDE.txt |
+    sort -u | tr '\n' ' ')
+[[ $(basename "$zip_path") == "tarnwick-$version-win32.zip" &&
+    $named == "Tarnwick $version tarnwick-$version-win32.zip " ]] ||
+    fail "tarnhost.exe is version '$version' and the zip is $(basename "$zip_path"), but the guide names: $named"
+
 # An operator's own additions: a scenario whose name is not ASCII, a folder whose name looks like
 # a scenario's, and a long name for the pathological wildcard below.
 printf 'init\r\n> console: DLL plugin connected.\r\n' >scenarios/café.scn
