@@ -60,9 +60,13 @@ mkdir dangling unreadable unreadable/sub
 cp pass.scn dangling/ && ln -s nowhere dangling/.#demo.scn && ln -s nowhere dangling/zz-gone.scn
 cp pass.scn unreadable/a.scn && chmod 000 unreadable/sub
 cp mod/demo.scn mod/-demo.scn
-# Root reads every folder: the unreadable folder's row runs as nobody where it can.
+# Root reads every folder: the rows about folders that cannot be read run as nobody, through
+# copies of the program and the module in the scratch folder, which every user can enter wherever
+# the build lies.
+mkdir runner && cp "$tarnhost" "$module" runner/
 printf '#!/bin/sh\n%s %q "$@"\n' "$( ((EUID == 0)) &&
-    echo 'exec setpriv --reuid=65534 --regid=65534 --clear-groups --')" "$tarnhost" >as-user
+    echo 'exec setpriv --reuid=65534 --regid=65534 --clear-groups --')" \
+    "$scratch/runner/$(basename "$tarnhost")" >as-user
 chmod +x to-full as-user && chmod 755 .
 
 # A '>' line follows no line: refused, naming file and line, in every mode.
