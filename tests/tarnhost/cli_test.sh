@@ -157,6 +157,7 @@ command \\xFF !about
 row 1 "-:1: unknown verb 'x\\xE0\\x80\\x80\\xF4\\x90\\x80\\x80\\xED\\xA0\\x80' (try 'help')" \
     $'x\xe0\x80\x80\xf4\x90\x80\x80\xed\xa0\x80\n' -
 row 0 "" $'quit # done\nbogus\n' -
+row 2 "tarnhost: no such file: ''" "" ''
 # The byte-order mark is skipped at the start under -i, and shown anywhere else.
 row 1 "last: line 2: unknown verb '\\xEF\\xBB\\xBFterm' (try 'help'); nothing changed" \
     $'\xef\xbb\xbfinit\n\xef\xbb\xbfterm\n' -i

@@ -17,6 +17,7 @@ namespace tarnhost {
 using terminal::asPrinted;
 using terminal::quoted;
 using terminal::shown;
+using terminal::shownLine;
 using terminal::shownPath;
 
 // A line tarnhost cannot carry out; the message names what is wrong.
