@@ -68,10 +68,11 @@ part=$(printf 'd%.0s' {1..200}) && cp pass.scn deep/ # 25 parts make a path too 
 cp mod/demo.scn mod/-demo.scn
 # Root reads every folder: the rows about folders that cannot be read run as nobody, through
 # copies of the program and the module in the scratch folder, which every user can enter wherever
-# the build lies.
-mkdir runner && cp "$tarnhost" "$module" runner/
-printf '#!/bin/sh\n%s %q "$@"\n' "$( ((EUID == 0)) &&
-    echo 'exec setpriv --reuid=65534 --regid=65534 --clear-groups --')" \
+# the build lies. A build that counts coverage writes its counts under GCOV_PREFIX, here a folder
+# the user nobody may write to, since the build folder may be out of that user's reach.
+mkdir runner runner/counts && chmod 777 runner/counts && cp "$tarnhost" "$module" runner/
+printf '#!/bin/sh\nexport GCOV_PREFIX=%q\n%s %q "$@"\n' "$scratch/runner/counts" \
+    "$( ((EUID == 0)) && echo 'exec setpriv --reuid=65534 --regid=65534 --clear-groups --')" \
     "$scratch/runner/$(basename "$tarnhost")" >as-user
 printf '#!/bin/sh\nexec %q "$@" 2>/dev/null\n' "$tarnhost" >no-errors
 printf '#!/bin/sh\nexec %q "$@" <&-\n' "$tarnhost" >input-closed
