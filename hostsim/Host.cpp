@@ -1,5 +1,7 @@
 #include "Host.h"
 
+#include <utility>
+
 namespace hostsim {
 
 namespace {
@@ -62,6 +64,11 @@ void Host::deliver(HostEvent event) {
     if (link_.talk != nullptr) {
         link_.talk(&event);
     }
+    if (callbackFailure_) {
+        delivering_ = !outermost;
+        pendingMoves_.clear();
+        std::rethrow_exception(std::exchange(callbackFailure_, nullptr));
+    }
     if (outermost) {
         makeMoves();
         delivering_ = false;
@@ -118,32 +125,40 @@ void Host::init(std::uint32_t handle, std::uint32_t major, std::uint32_t minor, 
     deliver(initEvent(handle, versionWord(major, minor), withCallback));
 }
 
-void Host::receive(HostEvent* event) {
+void Host::receive(HostEvent* event) noexcept {
     Host* host = receivingHost;
-    if (host == nullptr || event == nullptr) {
+    if (host == nullptr || event == nullptr || host->callbackFailure_) {
         return;
     }
-    SentEvent sent{event->handle, event->code, {}, {}};
-    for (int index = 0; index < 6; ++index) {
-        sent.parameters[index] = event->parameters[index];
+    try {
+        host->record(*event);
+    } catch (...) {
+        host->callbackFailure_ = std::current_exception();
     }
-    const Word textAddress = event->code == CodeEcho  ? event->parameters[0]
-                             : event->code == CodeSay ? event->parameters[3]
-                                                      : 0;
+}
+
+void Host::record(const HostEvent& event) {
+    SentEvent sent{event.handle, event.code, {}, {}};
+    for (int index = 0; index < 6; ++index) {
+        sent.parameters[index] = event.parameters[index];
+    }
+    const Word textAddress = event.code == CodeEcho  ? event.parameters[0]
+                             : event.code == CodeSay ? event.parameters[3]
+                                                     : 0;
     if (textAddress != 0) {
         sent.text = reinterpret_cast<const char*>(textAddress);
     }
-    host->sent_.push_back(sent);
-    BotLog& log = host->logs_[sent.handle];
+    sent_.push_back(sent);
+    BotLog& log = logs_[sent.handle];
     log.lastPublicLine = sent.isPublic() ? sent.text : log.lastPublicLine;
     if (sent.isEcho() && log.handshakeDelivered && log.handshakeAnswer.empty()) {
         log.handshakeAnswer = sent.text; // the first console line after a handshake
     }
-    if (host->onSend) {
-        host->onSend(sent); // a copy: the handler may deliver events that grow `sent_`
+    if (onSend) {
+        onSend(sent); // a copy: the handler may deliver events that grow `sent_`
     }
-    if (host->effects) {
-        host->serve(sent);
+    if (effects) {
+        serve(sent);
     }
 }
 

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <exception>
 #include <functional>
 #include <map>
 #include <memory>
@@ -69,7 +70,10 @@ public:
     // Every bot's arena, by handle.
     const std::map<std::uint32_t, std::unique_ptr<Arena>>& arenas() const { return arenas_; }
 
-    // Calls `talk` with the event; the outermost delivery then makes the server's moves.
+    // Calls `talk` with the event; the outermost delivery then makes the server's moves. What
+    // the callback threw (`onSend` and `onServer` included) is thrown here once `talk` has
+    // returned: nothing unwinds through the plug-in's frames, which are built without unwind
+    // tables, and the callbacks of that delivery after the failure record nothing.
     void deliver(HostEvent event);
     // The handshake for `handle`: `EventInit` with the version word, the link's callback (0 when
     // `withCallback` is false) and the addresses of that bot's player and flag list heads; p5
@@ -91,8 +95,9 @@ public:
     // Called inside the callback after each event is recorded; may call `deliver` again.
     std::function<void(const SentEvent&)> onSend;
 
-    // The recording callback: records the event with the host that receives callbacks.
-    static void receive(HostEvent* event);
+    // The recording callback: records the event with the host that receives callbacks. Throws
+    // nothing: a failure is kept for `deliver`.
+    static void receive(HostEvent* event) noexcept;
     // The address of `receive`, as the handshake carries it.
     static Word recordingCallback() { return reinterpret_cast<Word>(&Host::receive); }
 
@@ -106,6 +111,8 @@ public:
     std::function<void(const ServerDeed&)> onServer;
 
 private:
+    // Records one outbound event, tells `onSend` and notes what the server does with it.
+    void record(const HostEvent& event);
     // Notes what the server does with a line just sent.
     void serve(const SentEvent& sent);
     // Makes the queued moves, in order, and those their changes set off.
@@ -120,6 +127,7 @@ private:
     std::map<std::uint32_t, BotLog> logs_;
     std::deque<SentEvent> pendingMoves_;
     bool delivering_ = false;
+    std::exception_ptr callbackFailure_;
 };
 
 } // namespace hostsim

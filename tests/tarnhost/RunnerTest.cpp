@@ -2,6 +2,7 @@
 #include "RealModule.h"
 #include "Tarnhost.h"
 
+#include <new>
 #include <sstream>
 #include <string>
 
@@ -109,6 +110,18 @@ TEST_F(RunnerTest, SkipsAByteOrderMarkAndReadsLinesEndingInCarriageReturns) {
     const Played played = play("\xEF\xBB\xBFinit\r\n> console: DLL plugin connected.\r\n",
                                tarnhost::PlayStyle::Check);
     EXPECT_TRUE(played.passed) << played.out;
+}
+
+// The plug-in's frames have no unwind tables: a failure inside the host's callback (memory running
+// out while a line is recorded) must reach the runner after `talk` returns, not through it.
+TEST_F(RunnerTest, AFailureInsideTheCallbackReachesTheRunnerOnceTalkHasReturned) {
+    tarnhost::Session session(module.talk());
+    session.host.onSend = [](const hostsim::SentEvent&) { throw std::bad_alloc(); };
+    EXPECT_THROW(tarnhost::perform(session, "init"), std::bad_alloc);
+    session.host.onSend = nullptr;
+    EXPECT_EQ(session.host.log(1).handshakeAnswer, "DLL plugin connected.");
+    tarnhost::perform(session, "term");
+    EXPECT_EQ(session.host.sent().back().text, "DLL plugin disconnected.");
 }
 
 } // namespace
