@@ -655,7 +655,7 @@ Fills showHelp(Session&, const Arguments& arguments, LineResult& result) {
 } // namespace
 
 std::vector<std::string> wordsToComplete(Session& session) {
-    std::vector<std::string> words{"events", "null"};
+    std::vector<std::string> words{"events", "null", "none", "on", "off", "flag-grab", "flag-drop"};
     for (const Verb& verb : Verbs) {
         words.push_back(verb.name);
         for (const auto& keyword : grammarOf(verb.arguments).keywords) {
@@ -664,10 +664,10 @@ std::vector<std::string> wordsToComplete(Session& session) {
     }
     const hostsim::Arena& arena = currentArena(session);
     for (const auto& record : arena.players()) {
-        words.push_back(record->name());
+        words.insert(words.end(), {record->name(), "@" + record->name()});
     }
     for (const auto& record : arena.flags()) {
-        words.push_back(arena.flagName(*record));
+        words.insert(words.end(), {arena.flagName(*record), "%" + arena.flagName(*record)});
     }
     std::sort(words.begin(), words.end());
     words.erase(std::unique(words.begin(), words.end()), words.end());
