@@ -166,6 +166,13 @@ a_session_whose_terminal_hangs_up_keeps_its_history() {
         shows after "bot 1> arrive Hup"
 }
 
+the_history_file_is_cut_to_its_last_1000_lines() {
+    local file=$scratch/bounded/state/tarnhost/history
+    mkdir -p "${file%/*}" && { echo _HiStOrY_V2_ && seq -f "arrive P%g" 1500; } >"$file" &&
+        window bounded && start bounded && answer bounded quit "[ended 0]" &&
+        (($(wc -l <"$file") == 1 + 1000 + 1)) # its first line, the last 1000, and quit
+}
+
 a_relative_xdg_state_home_is_ignored_for_home() {
     local home=HOME=$scratch/relative
     window relative XDG_STATE_HOME=state && start relative &&
@@ -193,6 +200,7 @@ if [[ $mode == ON ]]; then
         tab_quotes_the_names_it_completes_and_completes_every_word
         two_sessions_at_once_keep_all_their_lines_in_the_history
         a_session_whose_terminal_hangs_up_keeps_its_history
+        the_history_file_is_cut_to_its_last_1000_lines
         a_relative_xdg_state_home_is_ignored_for_home
     )
 fi
