@@ -32,25 +32,55 @@ bool failsAt(std::size_t ordinal, const std::function<bool()>& operation) {
 }
 
 TEST(AllocationFailure, SetTagThatCannotAllocateLeavesTheListWholeAndUnchanged) {
+    using tarnwick::PlayerTagList;
     constexpr tarnwick::HostAddress Ann = 0x10, Bob = 0x20, Cy = 0x30;
-    std::size_t failures = 0;
-    for (std::size_t ordinal = 1;; ++ordinal) {
-        tarnwick::PlayerTagList tags;
-        tarnwick::setTag(tags, Ann, 0, 1);
-        tarnwick::setTag(tags, Bob, 0, 1);
-        const bool struck = failsAt(ordinal, [&] { return tarnwick::setTag(tags, Cy, 0, 1); });
-        EXPECT_TRUE(harness::isWholeList(tags));
-        if (!struck) {
-            EXPECT_EQ(tarnwick::getTag(tags, Cy, 0), 1u);
-            break;
+    const struct {
+        const char* what;
+        std::function<bool(PlayerTagList&)> add;
+        std::size_t allocations;
+    } additions[] = {
+        {"setTag: the tag and its node",
+         [](PlayerTagList& tags) { return tarnwick::setTag(tags, Cy, 0, 1); }, 2},
+        {"append of a made tag: its node, the tag destroyed when that fails",
+         [](PlayerTagList& tags) {
+             tarnwick::PlayerTag* tag = nullptr;
+             {
+                 hostsim::AllocationFailurePause pause;
+                 tag = new tarnwick::PlayerTag{Cy, 0, 1};
+             }
+             return tags.append(tag);
+         },
+         1},
+    };
+    for (const auto& addition : additions) {
+        SCOPED_TRACE(addition.what);
+        std::size_t failures = 0;
+        for (std::size_t ordinal = 1;; ++ordinal) {
+            PlayerTagList tags;
+            tarnwick::setTag(tags, Ann, 0, 1);
+            tarnwick::setTag(tags, Bob, 0, 1);
+            const bool struck = failsAt(ordinal, [&] { return addition.add(tags); });
+            EXPECT_TRUE(harness::isWholeList(tags));
+            if (!struck) {
+                EXPECT_EQ(tarnwick::getTag(tags, Cy, 0), 1u);
+                break;
+            }
+            ++failures;
+            EXPECT_EQ(tags.count(), 2u);
+            EXPECT_EQ(tags.head()->item->player, Ann);
+            EXPECT_EQ(tags.tail()->item->player, Bob);
+            EXPECT_EQ(tarnwick::getTag(tags, Cy, 0), 0u);
         }
-        ++failures;
-        EXPECT_EQ(tags.count(), 2u);
-        EXPECT_EQ(tags.head()->item->player, Ann);
-        EXPECT_EQ(tags.tail()->item->player, Bob);
-        EXPECT_EQ(tarnwick::getTag(tags, Cy, 0), 0u);
+        EXPECT_EQ(failures, addition.allocations) << "every allocation was made to fail";
     }
-    EXPECT_GE(failures, 2u) << "both the tag and its node were made to fail";
+}
+
+// Whether a text an operation made is present; an absent one must read as the empty text.
+bool madePresent(const tarnwick::Text& made) {
+    if (!made.present()) {
+        EXPECT_EQ(made.length(), 0u) << "an absent text reads as the empty text";
+    }
+    return made.present();
 }
 
 TEST(AllocationFailure, TextOperationThatCannotAllocateLeavesTheValueAsItWas) {
@@ -66,11 +96,11 @@ TEST(AllocationFailure, TextOperationThatCannotAllocateLeavesTheValueAsItWas) {
              const Text longer("longer text");
              return longer.present() && text.assign(longer);
          }},
-        {"copy construction", [](Text& text) { return Text(text).present(); }},
-        {"move construction", [](Text& text) { return Text(std::move(text)).present(); }},
-        {"text + string", [](Text& text) { return (text + "def").present(); }},
-        {"string + text", [](Text& text) { return ("def" + text).present(); }},
-        {"integer construction", [](Text&) { return Text(-2147483647 - 1).present(); }},
+        {"copy construction", [](Text& text) { return madePresent(Text(text)); }},
+        {"move construction", [](Text& text) { return madePresent(Text(std::move(text))); }},
+        {"text + string", [](Text& text) { return madePresent(text + "def"); }},
+        {"string + text", [](Text& text) { return madePresent("def" + text); }},
+        {"integer construction", [](Text&) { return madePresent(Text(-2147483647 - 1)); }},
     };
     for (const auto& entry : operations) {
         SCOPED_TRACE(entry.first);
@@ -142,20 +172,39 @@ TEST_F(AllocationFailurePluginTest, LockThatCannotBeBuiltIsLiftedAndNotAnnounced
     }
 }
 
-TEST_F(AllocationFailurePluginTest, InstanceThatCannotBeCreatedDropsTheEventAndIsMadeLater) {
-    const hostsim::HostEvent init = host.initEvent(Handle);
-    for (std::size_t ordinal = 1;; ++ordinal) {
-        restart();
-        if (!deliverFailingAt(ordinal, init)) {
-            EXPECT_EQ(tarnwick::registeredInstances().count(), 1u);
-            break;
+TEST_F(AllocationFailurePluginTest, InstanceThatCannotBeCreatedRefusesTheHandshakeAndIsMadeLater) {
+    const std::string refusal = "DLL plugin cannot connect.  Out of memory.";
+    const struct {
+        const char* what;
+        std::uint32_t handle;
+        bool withCallback;
+        std::vector<std::string> told;
+    } cases[] = {
+        {"the host is told through the handshake's callback", Handle, true, {refusal}},
+        {"handle 0 sends nothing", 0, true, {}},
+        {"a handshake without a callback sends nothing", Handle, false, {}},
+    };
+    for (const auto& row : cases) {
+        SCOPED_TRACE(row.what);
+        const hostsim::HostEvent init =
+            host.initEvent(row.handle, hostsim::versionWord(6, 5), row.withCallback);
+        for (std::size_t ordinal = 1;; ++ordinal) {
+            SCOPED_TRACE(ordinal);
+            restart();
+            if (!deliverFailingAt(ordinal, init)) {
+                EXPECT_EQ(tarnwick::registeredInstances().count(), 1u);
+                break;
+            }
+            // Nothing is restarted from here on: what the host heard is what a host would hear.
+            EXPECT_EQ(tarnwick::registeredInstances().count(), 0u);
+            EXPECT_TRUE(harness::isWholeList(tarnwick::registeredInstances()));
+            EXPECT_EQ(sentTexts(), row.told);
+            host.clearSent();
+            host.deliver(hostsim::makeEvent(row.handle, hostsim::CodeTick));
+            EXPECT_NE(harness::botFor(row.handle), nullptr) << "the next event makes the instance";
+            EXPECT_TRUE(host.sent().empty());
         }
-        EXPECT_EQ(tarnwick::registeredInstances().count(), 0u);
-        EXPECT_TRUE(harness::isWholeList(tarnwick::registeredInstances()));
     }
-    restart();
-    connect();
-    EXPECT_NE(harness::botFor(Handle), nullptr);
 }
 
 TEST_F(AllocationFailurePluginTest, TeardownDestroysInstancesOldestFirstRosterThenTagsSilently) {

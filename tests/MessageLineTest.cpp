@@ -42,6 +42,9 @@ TEST(MessageLine, JoinAroundCopiesTheMiddleRunByteForByteBetweenTheStrings) {
     EXPECT_EQ(contentOf(tarnwick::joinAround("up\0hidden", "xy", 1, "z\0hidden")), "upxz");
     EXPECT_EQ(contentOf(tarnwick::joinAround(nullptr, nullptr, 0, nullptr)), "");
     EXPECT_EQ(contentOf(tarnwick::joinAround("", "", 0, "")), "");
+    const Text pastTheLongest = tarnwick::joinAround(nullptr, "", UINT32_MAX - 1, "d");
+    EXPECT_FALSE(pastTheLongest.present()) << "no text is longer than its length can hold";
+    EXPECT_EQ(pastTheLongest.length(), 0u) << "an absent text reads as the empty text";
 }
 
 } // namespace

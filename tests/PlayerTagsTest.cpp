@@ -9,6 +9,7 @@
 
 namespace {
 
+using tarnwick::appendTag;
 using tarnwick::getTag;
 using tarnwick::PlayerTagList;
 using tarnwick::removeAllTags;
@@ -70,6 +71,7 @@ TEST(PlayerTags, RemovePlayerTagsTakesEveryTagOfThatPlayerAndKeepsOthersInOrder)
         {"adjacent at tail", {{Ann, 0}, {Cy, 0}, {Bob, 0}, {Bob, 1}}, {{Ann, 0}, {Cy, 0}}},
         {"interleaved", {{Bob, 0}, {Ann, 0}, {Bob, 1}, {Cy, 0}, {Bob, 2}}, {{Ann, 0}, {Cy, 0}}},
         {"every tag", {{Bob, 0}, {Bob, 1}, {Bob, 2}}, {}},
+        {"equal tags of a player listed twice", {{Bob, 0}, {Ann, 0}, {Bob, 0}}, {{Ann, 0}}},
         {"only tag", {{Bob, 0}}, {}},
         {"player without tags", {{Ann, 0}, {Cy, 0}}, {{Ann, 0}, {Cy, 0}}},
         {"empty list", {}, {}},
@@ -78,7 +80,7 @@ TEST(PlayerTags, RemovePlayerTagsTakesEveryTagOfThatPlayerAndKeepsOthersInOrder)
         SCOPED_TRACE(removal.name);
         PlayerTagList tags;
         for (const auto& [player, key] : removal.before) {
-            setTag(tags, player, key, 1);
+            appendTag(tags, player, key, 1);
         }
         removePlayerTags(tags, Bob);
         EXPECT_TRUE(harness::isWholeList(tags));

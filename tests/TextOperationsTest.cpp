@@ -57,6 +57,10 @@ TEST(TextOperations, EditsProduceExactBytes) {
         {"prepend own tail", "abc", [](Text& t) { t.prepend(t.chars() + 1, 2); }, "bcabc"},
         {"assign", "old", [](Text& t) { t.assign("0000", 4); }, "0000"},
         {"assign empty", "old", [](Text& t) { t.assign("x", 0); }, ""},
+        {"append past the longest text", "abc",
+         [](Text& t) { EXPECT_FALSE(t.append("", UINT32_MAX - 3)); }, "abc"},
+        {"prepend past the longest text", "abc",
+         [](Text& t) { EXPECT_FALSE(t.prepend("", UINT32_MAX)); }, "abc"},
     };
     for (const Case& edit : cases) {
         Text text(edit.start);

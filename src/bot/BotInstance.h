@@ -18,10 +18,7 @@ struct BotInstance {
     BotInstance(const BotInstance&) = delete;
     BotInstance& operator=(const BotInstance&) = delete;
     // Empties the roster, then the tags; nothing is sent.
-    ~BotInstance() {
-        roster.clear();
-        tags.clear();
-    }
+    ~BotInstance();
 
     // Set by a refused handshake and never cleared; a disabled instance ignores every event.
     bool disabled = false;

@@ -6,8 +6,9 @@ namespace tarnwick {
 
 namespace {
 
-// The module's only global. Its destruction at module unload is the teardown: it clears the
-// list head to tail, so instances go oldest first, and no instance sends while destroyed.
+// The module's one global state; the only other global, the shared NUL that absent texts read
+// (`Text`), never changes. Its destruction at module unload is the teardown: it clears the list
+// head to tail, so instances go oldest first, and no instance sends while destroyed.
 InstanceRegistry registry;
 
 } // namespace

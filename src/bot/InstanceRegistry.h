@@ -20,8 +20,9 @@ BotInstance* findInstance(std::uint32_t handle);
 // registered, when the instance or its node cannot be allocated.
 BotInstance* createInstance(std::uint32_t handle);
 
-// Destroys every instance, oldest first, without sending anything; the registry is left empty.
-// Runs by itself when the module is unloaded.
+// Destroys every instance, oldest first, without sending anything; the registry is left empty
+// and takes new instances as before. The module's unload does the same through the registry's
+// own destruction, without calling this.
 void destroyAllInstances();
 
 } // namespace tarnwick

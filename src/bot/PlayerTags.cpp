@@ -28,6 +28,10 @@ bool setTag(PlayerTagList& tags, HostAddress player, std::uint32_t key, std::uin
         tag->value = value;
         return true;
     }
+    return appendTag(tags, player, key, value);
+}
+
+bool appendTag(PlayerTagList& tags, HostAddress player, std::uint32_t key, std::uint32_t value) {
     return tags.append(createOrNull<PlayerTag>(player, key, value));
 }
 

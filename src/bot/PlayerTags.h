@@ -1,7 +1,9 @@
 // Player tags: a 32-bit value recorded under a 32-bit key for one player of the arena.
 //
 // A player is known by the address of its host record, which is compared and never read
-// through. The list keeps at most one tag per pair of player and key, in order of creation.
+// through. Tags stand in order of creation. `setTag` keeps one tag per pair of player and key;
+// `appendTag` adds one without looking, so a pair may stand twice (a player the host lists twice
+// gets two equal passes): the first from the head is the one read, and removal takes them all.
 #pragma once
 
 #include "host/BotEvent.h"
@@ -30,6 +32,12 @@ std::uint32_t getTag(const PlayerTagList& tags, HostAddress player, std::uint32_
 // is none; true when the tag holds `value`. False, with the list unchanged, when the new tag or
 // its node cannot be allocated.
 bool setTag(PlayerTagList& tags, HostAddress player, std::uint32_t key, std::uint32_t value);
+
+// Appends a tag for `player` and `key` holding `value` without looking for one already there:
+// for a list just emptied, where a search would find nothing of the kind but a tag appended in
+// the same rebuild. True when it is appended; false, with the list unchanged, when the tag or
+// its node cannot be allocated.
+bool appendTag(PlayerTagList& tags, HostAddress player, std::uint32_t key, std::uint32_t value);
 
 // Removes every tag of `player`, whatever its key; the other tags keep their order.
 void removePlayerTags(PlayerTagList& tags, HostAddress player);

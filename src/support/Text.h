@@ -7,6 +7,7 @@
 // it succeeded; on failure the value is left as it was. Copies never share a buffer.
 #pragma once
 
+#include <cassert>
 #include <cstdint>
 
 namespace tarnwick {
@@ -41,8 +42,8 @@ public:
     // Adds `count` bytes from `bytes` before the characters. `bytes` may lie inside this text.
     // False, with the value unchanged, when the new buffer cannot be had.
     bool prepend(const char* bytes, std::uint32_t count);
-    // Replaces the characters with `count` bytes from `bytes`, which must not lie inside this
-    // text. False, with the value unchanged, when the new buffer cannot be had.
+    // Replaces the characters with `count` bytes from `bytes`, which may lie inside this text.
+    // False, with the value unchanged, when the new buffer cannot be had.
     bool assign(const char* bytes, std::uint32_t count);
     // Replaces the characters with a copy of the other's (nothing to do for itself). False, with
     // the value unchanged, when the new buffer cannot be had.
@@ -52,7 +53,10 @@ public:
     // change or destruction.
     const char* chars() const { return characters_; }
     // The number of characters, the NUL not counted; 0 for an absent text.
-    std::uint32_t length() const { return length_; }
+    std::uint32_t length() const {
+        assert(present() || length_ == 0);
+        return length_;
+    }
 
 private:
     Text(char* characters, std::uint32_t length);

@@ -8,6 +8,8 @@
 #include "support/Text.h"
 #include "teamlock/FlagSurvey.h"
 
+#include <cassert>
+
 namespace tarnwick {
 
 namespace {
@@ -22,16 +24,20 @@ constexpr std::uint32_t PrivateTeamFloor = 100;
 Text* rosterName(const char* name) {
     Text* copy = createOrNull<Text>(name);
     if (copy != nullptr && !copy->present()) {
-        delete copy;
+        // `delete` tests its operand for null first; `copy` is not null here, so that branch of
+        // the compiler's is never taken and is left out of the coverage count.
+        delete copy; // GCOVR_EXCL_BR_LINE
         return nullptr;
     }
     return copy;
 }
 
 // Appends every non-spectating player on the locked team, in host list order, to the roster,
-// and gives each a team pass. False as soon as a name or a pass cannot be allocated; the
-// players after it are then left out.
+// and gives each a team pass. Runs only on emptied tags, so each pass is appended without a
+// search and the rebuild stays one walk of the host's list. False as soon as a name or a pass
+// cannot be allocated; the players after it are then left out.
 bool buildRoster(BotInstance& instance) {
+    assert(instance.tags.count() == 0 && instance.roster.count() == 0);
     bool complete = true;
     walkHostList(instance.playerList, [&instance, &complete](HostAddress player) {
         if (!complete || playerShip(player) == SpectatorShip ||
@@ -39,7 +45,7 @@ bool buildRoster(BotInstance& instance) {
             return;
         }
         complete = instance.roster.append(rosterName(playerName(player))) &&
-                   setTag(instance.tags, player, TeamPassKey, TeamPassValue);
+                   appendTag(instance.tags, player, TeamPassKey, TeamPassValue);
     });
     return complete;
 }

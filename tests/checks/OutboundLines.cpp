@@ -34,6 +34,7 @@ enum class LineForm {
     OutOfDate,
     RequiresLatest,
     Disconnected,
+    OutOfMemory,
     Announcement,        // "*arena Freq N LOCKED -- No freq-hopping."
     PrivateAnnouncement, // "*arena Private freq LOCKED -- No freq-hopping."
     SetTeam,             // "*setfreq N"
@@ -62,6 +63,7 @@ const FixedLine FixedLines[] = {
     {"DLL plugin cannot connect.  This plugin requires the latest version of Corvane.",
      LineForm::RequiresLatest},
     {"DLL plugin disconnected.", LineForm::Disconnected},
+    {"DLL plugin cannot connect.  Out of memory.", LineForm::OutOfMemory},
     {"*arena Private freq LOCKED -- No freq-hopping.", LineForm::PrivateAnnouncement},
     {"!about (query me about my function)", LineForm::Help},
     {"When one team owns all the flags, I disallow freq-hopping.", LineForm::Purpose},
@@ -214,6 +216,25 @@ std::string findPrivateLineBreach(const Delivery& delivery, const ClassifiedLine
     return "a private line for an event that sends none";
 }
 
+// Whether an echo has anything but 0 in a word after its text.
+bool hasUnusedWordSet(const hostsim::SentEvent& echo) {
+    for (int word = 1; word < 6; ++word) {
+        if (echo.parameters[word] != 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Empty when a line sent for a handle without an instance is the one such a handle may send:
+// the refusal of a handshake whose instance could not be made for want of memory.
+std::string findInstancelessLineBreach(const Delivery& delivery, const hostsim::SentEvent& sent) {
+    const bool refusal = delivery.event.code == hostsim::CodeInit &&
+                         sent.code == hostsim::CodeEcho && !hasUnusedWordSet(sent) &&
+                         classifyLine(sent.text).form == LineForm::OutOfMemory;
+    return refusal ? "" : "a line from a handle without an instance";
+}
+
 // Empty when the line fits the inbound event, its mode and the instance.
 std::string findLineBreach(const Delivery& delivery, const hostsim::SentEvent& sent,
                            const tarnwick::BotInstance& instance) {
@@ -223,10 +244,8 @@ std::string findLineBreach(const Delivery& delivery, const hostsim::SentEvent& s
     }
     const std::uint32_t code = delivery.event.code;
     if (sent.code == hostsim::CodeEcho) {
-        for (int word = 1; word < 6; ++word) {
-            if (sent.parameters[word] != 0) {
-                return "an echo with a non-zero unused word";
-            }
+        if (hasUnusedWordSet(sent)) {
+            return "an echo with a non-zero unused word";
         }
         if (code == hostsim::CodeInit) {
             return line.form == handshakeReply(low32(delivery.event.parameters[0]))
@@ -316,13 +335,11 @@ std::string findOutboundBreach(Delivery& delivery, const hostsim::SentEvent& sen
                std::to_string(delivery.event.handle);
     }
     const tarnwick::BotInstance* instance = tarnwick::findInstance(sent.handle);
-    if (instance == nullptr) {
-        return "a line from a handle without an instance";
-    }
-    if (instance->disabled) {
+    if (instance != nullptr && instance->disabled) {
         return "a line from a disabled instance";
     }
-    const std::string breach = findLineBreach(delivery, sent, *instance);
+    const std::string breach = instance == nullptr ? findInstancelessLineBreach(delivery, sent)
+                                                   : findLineBreach(delivery, sent, *instance);
     return breach.empty() ? "" : breach + ": \"" + sent.text + "\"";
 }
 

@@ -35,7 +35,8 @@ Delivery describeDelivery(const hostsim::HostEvent& event);
 // Empty when `sent`, received while `delivery` was being handled, is the one line that event may
 // produce: the right handle (never 0), an instance that is not disabled, zero in every unused
 // word, a text of an allowed form for the inbound code, the right say mode and target, and a
-// number that agrees with the instance's lock state. Counts the line into `delivery`.
+// number that agrees with the instance's lock state. A handle without an instance may send only
+// the out-of-memory refusal of its handshake. Counts the line into `delivery`.
 std::string findOutboundBreach(Delivery& delivery, const hostsim::SentEvent& sent);
 
 } // namespace checks

@@ -62,8 +62,9 @@ template <typename Item> std::string findListBreach(const tarnwick::OwnedList<It
 // Empty when every invariant of the registry holds: the registry and every instance's tags and
 // roster are whole lists; no two instances share a handle; an unlocked instance has an empty
 // roster and no tags; a locked one holds a team of 0 to 65534 and only team passes, at most one
-// per player. For instances that still handle events (not disabled), every tagged player must
-// also be live by `isLivePlayer`; a null query skips that check.
+// per player (hostsim lists a record once; a host listing one twice gives it two). For instances
+// that still handle events (not disabled), every tagged player must also be live by
+// `isLivePlayer`; a null query skips that check.
 std::string findRegistryBreach(const LivePlayerQuery& isLivePlayer);
 
 // A query that takes a player as live for a bot while the host's arena for that handle still

@@ -200,13 +200,17 @@ struct RunOutcome {
 
 // Empty unless the failed step broke the promised degradation: the event is dropped (no line
 // goes out), a lock that could not be built is lifted, and an instance that could not be made
-// leaves the registry as it was.
+// leaves the registry as it was, its handshake refused with one console line (whose text the
+// checking host checks) unless the bot has handle 0.
 std::string findDegradationBreach(const HostEvent& event, std::uint32_t registeredBefore,
                                   unsigned lines) {
-    if (lines != 0) {
-        return "a line went out for an event whose allocation failed";
-    }
     const tarnwick::BotInstance* instance = tarnwick::findInstance(event.handle);
+    const unsigned refusals =
+        instance == nullptr && event.code == hostsim::CodeInit && event.handle != SilentBot;
+    if (lines != refusals) {
+        return refusals != 0 ? "a handshake without an instance was not refused"
+                             : "a line went out for an event whose allocation failed";
+    }
     if (instance == nullptr) {
         return tarnwick::registeredInstances().count() == registeredBefore
                    ? ""

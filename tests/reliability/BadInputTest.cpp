@@ -4,6 +4,7 @@
 #include "PluginHarness.h"
 
 #include "bot/InstanceRegistry.h"
+#include "bot/Senders.h"
 #include "entry/Talk.h"
 
 #include <gtest/gtest.h>
@@ -74,15 +75,34 @@ TEST_F(BadInput, NullEventAddressIsIgnored) {
 TEST_F(BadInput, AbsentListHeadsAreTakenAsEmptyLists) {
     host.arena(Bot).addPlayer("Ace", 7, 3, 1).setFlagCount(1);
     host.arena(Bot).addFlag(3);
-    host.deliver(initWithLists(0, 0));
-    host.clearSent();
-    const std::uint32_t codes[] = {hostsim::CodeArenaEnter, hostsim::CodeFlagDrop,
-                                   hostsim::CodeFlagGrab};
-    for (std::uint32_t code : codes) {
-        deliver(code);
+    const Word players = host.arena(Bot).playerList().headAddress();
+    const Word flags = host.arena(Bot).flagList().headAddress();
+    const std::vector<std::string> lock = {"*arena Freq 3 LOCKED -- No freq-hopping."};
+    const struct {
+        const char* what;
+        Word playerHead;
+        Word flagHead;
+        std::vector<std::string> roster;
+        std::vector<std::string> sent;
+    } cases[] = {
+        {"neither list: nothing is counted", 0, 0, {}, {}},
+        {"no players: the flag alone locks, with nobody to record", 0, flags, {}, lock},
+        {"no flags: the flag Ace carries locks", players, 0, {"Ace"}, lock},
+    };
+    for (const auto& row : cases) {
+        SCOPED_TRACE(row.what);
+        restart();
+        host.deliver(initWithLists(row.playerHead, row.flagHead));
+        host.clearSent();
+        const std::uint32_t codes[] = {hostsim::CodeArenaEnter, hostsim::CodeFlagDrop,
+                                       hostsim::CodeFlagGrab};
+        for (std::uint32_t code : codes) {
+            deliver(code);
+        }
+        EXPECT_EQ(bot().locked, !row.sent.empty());
+        EXPECT_EQ(harness::rosterNames(bot()), row.roster);
+        EXPECT_EQ(sentTexts(), row.sent);
     }
-    EXPECT_FALSE(bot().locked);
-    EXPECT_TRUE(host.sent().empty());
 }
 
 TEST_F(BadInput, NullItemsInListNodesArePassedOver) {
@@ -170,6 +190,8 @@ TEST_F(BadInput, NullPlayerFlagAndCommandAddressesGetNoReplyAndNoPass) {
     for (const HostEvent& event : events) {
         host.deliver(event);
     }
+    // The sender's own guard, behind the handlers' tests of the player.
+    tarnwick::sendPrivate(bot(), 0, "*setfreq 2");
     EXPECT_TRUE(host.sent().empty());
     EXPECT_EQ(bot().tags.count(), 1u);
     deliver(hostsim::CodeFlagGrab, 0, 0);

@@ -52,6 +52,11 @@ TEST_F(RunnerTest, CheckPassesAFileThatMatchesAndShowsEachDifference) {
                           "  + arena: *arena Freq 3 LOCKED -- No freq-hopping.\n"
                           "  + server: every player reads \"Freq 3 LOCKED -- No freq-hopping.\"\n"
                           "FAIL story.scn\n");
+    // A blank ending a line shows, so the two lines never look alike.
+    EXPECT_NE(play("init\n> console: DLL plugin connected. \n", tarnhost::PlayStyle::Check)
+                  .out.find("  - console: DLL plugin connected.\\x20\n"
+                            "  + console: DLL plugin connected.\n"),
+              std::string::npos);
 }
 
 TEST_F(RunnerTest, CheckComparesSilentLinesAndExpectationsAfterBlanks) {

@@ -11,7 +11,7 @@ module=$2
 here=$3
 version=$4
 scratch=$(mktemp -d)
-trap 'rm -rf "$scratch"' EXIT
+trap 'chmod -R u+rwx "$scratch" && rm -rf "$scratch"' EXIT
 cd "$scratch" || exit 1
 failures=0
 rows=0
@@ -55,15 +55,32 @@ cp "$module" "$here/../../scenarios/demo.scn" mod/
 ln -s "$tarnhost" bin/tarnhost
 ln -s "$tarnhost" linked-tarnhost
 full=$(seq 0 65535 | sed 's/^/player P/')$'\nplayer Overflow\n'
+ticks=$(seq 3000 | sed 's/.*/tick/')
 printf '#!/bin/sh\nexec %q "$@" >/dev/full\n' "$tarnhost" >to-full
-mkdir dangling unreadable unreadable/sub
+mkdir dangling unreadable unreadable/sub listed listed/closed listed/closed/inner fifos deep
 cp pass.scn dangling/ && ln -s nowhere dangling/.#demo.scn && ln -s nowhere dangling/zz-gone.scn
 cp pass.scn unreadable/a.scn && chmod 000 unreadable/sub
+cp pass.scn listed/ && cp fail.scn listed/closed/inner/ && chmod 444 listed/closed
+cp pass.scn fifos/ && mkfifo fifos/waiting.scn
+part=$(printf 'd%.0s' {1..200}) && cp pass.scn deep/ # 25 parts make a path too long for open()
+(cd deep && for _ in {1..25}; do mkdir "$part" && cd "$part" || exit; done &&
+    cp "$scratch/fail.scn" .)
 cp mod/demo.scn mod/-demo.scn
-# Root reads every folder: the unreadable folder's row runs as nobody where it can.
-printf '#!/bin/sh\n%s %q "$@"\n' "$( ((EUID == 0)) &&
-    echo 'exec setpriv --reuid=65534 --regid=65534 --clear-groups --')" "$tarnhost" >as-user
-chmod +x to-full as-user && chmod 755 .
+# Root reads every folder: the rows about folders that cannot be read run as nobody, through
+# copies of the program and the module in the scratch folder, which every user can enter wherever
+# the build lies. A build that counts coverage writes its counts under GCOV_PREFIX, here a folder
+# the user nobody may write to, since the build folder may be out of that user's reach.
+mkdir runner runner/counts && chmod 777 runner/counts && cp "$tarnhost" "$module" runner/
+printf '#!/bin/sh\nexport GCOV_PREFIX=%q\n%s %q "$@"\n' "$scratch/runner/counts" \
+    "$( ((EUID == 0)) && echo 'exec setpriv --reuid=65534 --regid=65534 --clear-groups --')" \
+    "$scratch/runner/$(basename "$tarnhost")" >as-user
+printf '#!/bin/sh\nexec %q "$@" 2>/dev/null\n' "$tarnhost" >no-errors
+printf '#!/bin/sh\nexec %q "$@" <&-\n' "$tarnhost" >input-closed
+printf '#!/bin/sh\n%q "$@" >&-\nexec %q --check recorded.scn\n' "$tarnhost" "$tarnhost" \
+    >output-closed
+printf '#!/bin/bash\ntrap "" PIPE\n%q "$@" | head -c 1 >/dev/null\nexit "${PIPESTATUS[0]}"\n' \
+    "$tarnhost" >reader-gone
+chmod +x to-full as-user no-errors input-closed output-closed reader-gone && chmod 755 .
 
 # A '>' line follows no line: refused, naming file and line, in every mode.
 row 1 "first.scn:1: an expected line ('>') must follow the line that prints it" "" first.scn
@@ -99,7 +116,7 @@ row 2 "tarnhost: --module needs a path" "" --check pass.scn --module
 row 2 "tarnhost: --check and --transcript cannot be combined" "" --check --transcript pass.scn
 row 2 "tarnhost: --effects and --no-effects cannot be combined" "" --effects --no-effects -
 row 2 "last: tarnhost: no such file: missing.scn" "" --check missing.scn
-row 2 "tarnhost: no scenario files in bin" "" --check bin
+row 2 "last: tarnhost: no scenario files in bin" "" bin
 row 2 "tarnhost: unknown option --bogus" "" --bogus
 row 2 "tarnhost: --no-init applies to interactive mode only" "" --no-init pass.scn
 row 2 "tarnhost: --check needs a FILE, or - for standard input" "" --check -i
@@ -118,6 +135,25 @@ row 2 "last: tarnhost: write error on /dev/full: No space left on device" $'play
     -i --record /dev/full
 row 2 "ok   dangling/pass.scn" "" --check dangling
 program=./as-user row 2 "last: tarnhost: unreadable/sub: permission denied" "" --check unreadable
+# Nothing named is passed over in silence: what cannot be entered, what is too deep to open and a
+# folder without scenarios fail alone, by name, and the rest is played; a FIFO found in a walk is
+# passed over, as special files are, rather than waited on.
+program=./as-user row 2 "last: tarnhost: listed/closed/inner: permission denied" "" --check listed
+program=./no-errors row 2 "last: 1 passed, 1 failed" "" --check deep
+program=./no-errors row 2 "last: 1 passed, 1 failed" "" --check bin pass.scn
+program=timeout row 0 "last: 1 passed, 0 failed" "" 30 "$tarnhost" --check fifos
+# Input that cannot be read is an error, never an empty scenario; no file opened takes the place
+# of a closed standard stream.
+row 2 "tarnhost: read error on /proc/self/mem: Input/output error" "" /proc/self/mem
+program=./input-closed row 2 "tarnhost: read error on standard input: Bad file descriptor" ""
+program=./output-closed row 0 "ok   recorded.scn" $'player Ace\n' -i --record recorded.scn
+program=./reader-gone row 2 "tarnhost: write error on standard output: Broken pipe" "$ticks" \
+    --transcript -
+# Short of memory a file fails alone, where memory can be limited (not under AddressSanitizer).
+if ! grep -q __asan_init "$tarnhost"; then
+    printf '#!/bin/sh\nulimit -v 200000 && exec %q "$@"\n' "$tarnhost" >limited && chmod +x limited
+    program=./limited row 2 "last: tarnhost: /dev/zero: out of memory" "" --check /dev/zero pass.scn
+fi
 # --check over several files closes with the count.
 row 1 "last: 1 passed, 1 failed" "" --check pass.scn fail.scn
 # Standard input that is not a terminal plays as a file: no handshake for it, '>' lines
@@ -153,6 +189,9 @@ command \\xFF !about
 row 1 "-:1: unknown verb 'x\\xE0\\x80\\x80\\xF4\\x90\\x80\\x80\\xED\\xA0\\x80' (try 'help')" \
     $'x\xe0\x80\x80\xf4\x90\x80\x80\xed\xa0\x80\n' -
 row 0 "" $'quit # done\nbogus\n' -
+row 0 "last: 2 passed, 0 failed" "${connected}quit"$'\n'"$connected" --check - -
+row 1 "-:1: UTF-16 text: save it as UTF-8" $'\xff\xfei\n' -
+row 2 "tarnhost: no such file: ''" "" ''
 # The byte-order mark is skipped at the start under -i, and shown anywhere else.
 row 1 "last: line 2: unknown verb '\\xEF\\xBB\\xBFterm' (try 'help'); nothing changed" \
     $'\xef\xbb\xbfinit\n\xef\xbb\xbfterm\n' -i

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Builds the Windows package with scripts/package, unpacks it into a scratch folder and uses
-# it as an operator would under wine: every bundled scenario and one named in UTF-8 are checked,
-# by folder and by the guide's wildcard command, which passes over folders and matches in linear
-# time, the demo plays as a transcript, play-demo.cmd runs, a scenario plays
-# from a pipe (tarnhost.exe -), and an interactive session answers through a pipe.
+# it as an operator would under wine: the guide names the version the binaries carry, every
+# bundled scenario and one named in UTF-8 are checked, by folder and by the guide's wildcard
+# command, which passes over folders and matches in linear time, wildcards fold case beyond ASCII
+# and expand in folder names, the demo plays as a transcript, play-demo.cmd runs, a scenario
+# plays from a pipe (tarnhost.exe -), and an interactive session answers through a pipe.
 #
 #   tests/tarnhost/package_test.sh [--build-dir DIR]    (arguments go to scripts/package)
 #
@@ -38,7 +39,7 @@ fail() {
 }
 
 # The package holds the module, the runner, the guide, the demo launcher and every scenario.
-for entry in tarnwick.dll tarnhost.exe OPERATORS-GUIDE.txt play-demo.cmd; do
+for entry in tarnwick.dll tarnhost.exe OPERATORS-GUIDE.txt CHANGELOG.txt play-demo.cmd; do
     [[ -f $folder/$entry ]] || fail "$entry is not in the package"
 done
 for scenario in scenarios/*.scn; do
@@ -46,12 +47,35 @@ for scenario in scenarios/*.scn; do
 done
 
 cd "$folder" || exit 1
-# An operator's own additions: a scenario whose name is not ASCII, a folder whose name looks like
-# a scenario's, and a long name for the pathological wildcard below.
+echo "---- the guide names the version the build writes"
+# True when GUIDE names the zip and Tarnwick's version as VERSION, and no other version.
+guide_names_version() {
+    local named
+    named=$(grep -o 'tarnwick-[^ ]*-win32\.zip\|Tarnwick [0-9][0-9.]*[0-9]\|@VERSION@' "$1" |
+        sort -u | tr '\n' ' ')
+    [[ $named == "Tarnwick $2 tarnwick-$2-win32.zip " ]] || {
+        echo "$1 names: $named"
+        return 1
+    }
+}
+version=$("$wine_run" tarnhost.exe --version | tr -d '\r')
+version=${version#tarnhost }
+[[ $(basename "$zip_path") == "tarnwick-$version-win32.zip" ]] &&
+    guide_names_version OPERATORS-GUIDE.txt "$version" ||
+    fail "the guide or the zip's name differs from tarnhost.exe's version '$version'"
+# The check itself fails on a guide that names an older version in one place.
+sed '0,/tarnwick-[^ ]*-win32/s//tarnwick-0.9.0-win32/' OPERATORS-GUIDE.txt >"$scratch/old-guide.txt"
+guide_names_version "$scratch/old-guide.txt" "$version" >/dev/null &&
+    fail "the guide's version check passes a guide naming tarnwick-0.9.0-win32.zip"
+
+# An operator's own additions: a scenario whose name is not ASCII, one whose extension is in
+# capitals, a folder whose name looks like a scenario's, and a long name for the pathological
+# wildcard below.
 printf 'init\r\n> console: DLL plugin connected.\r\n' >scenarios/café.scn
+cp scenarios/café.scn scenarios/CAPITALS.SCN
 mkdir scenarios/old.scn
 touch "scenarios/$(printf 'a%.0s' {1..40})"
-count=$(find scenarios -maxdepth 1 -type f -name '*.scn' | wc -l)
+count=$(find scenarios -maxdepth 1 -type f -iname '*.scn' | wc -l)
 
 echo "---- wine tarnhost.exe --check scenarios"
 timeout 600 "$wine_run" tarnhost.exe --check scenarios | tr -d '\r' | tee "$scratch/check.out"
@@ -69,11 +93,19 @@ status=${PIPESTATUS[0]}
     fail "the guide's wildcard command does not check every scenario: $(tail -n 2 "$scratch/wildcard.out")"
 
 echo "---- wine tarnhost.exe --check scenarios\\*a*a*a*a*a*a*a*a*a*a*b, which must end at once"
-timeout 20 "$wine_run" tarnhost.exe --check 'scenarios\*a*a*a*a*a*a*a*a*a*a*b' 2>&1 |
-    tr -d '\r' >"$scratch/pathological.out"
+timeout 20 "$wine_run" tarnhost.exe --check 'scenarios\*a*a*a*a*a*a*a*a*a*a*b' \
+    'scenarios\demo.scn' 2>&1 | tr -d '\r' >"$scratch/pathological.out"
 status=${PIPESTATUS[0]}
-((status == 2)) && grep -qF 'tarnhost: no such file: scenarios' "$scratch/pathological.out" ||
+((status == 2)) && grep -qF 'tarnhost: no such file: scenarios' "$scratch/pathological.out" &&
+    grep -qxF '1 passed, 1 failed' "$scratch/pathological.out" ||
     fail "the pathological wildcard exits $status: $(head -n 1 "$scratch/pathological.out")"
+
+echo "---- wine tarnhost.exe --check scen*\\demo.scn scenarios\\CAFÉ*.scn"
+timeout 300 "$wine_run" tarnhost.exe --check 'scen*\demo.scn' 'scenarios\CAFÉ*.scn' |
+    tr -d '\r' >"$scratch/folded.out"
+status=${PIPESTATUS[0]}
+((status == 0)) && [[ $(tail -n 1 "$scratch/folded.out") == "2 passed, 0 failed" ]] ||
+    fail "a wildcard in a folder's name or in capitals misses: $(head -n 3 "$scratch/folded.out")"
 
 echo "---- wine tarnhost.exe --transcript scenarios\\demo.scn"
 timeout 300 "$wine_run" tarnhost.exe --transcript 'scenarios\demo.scn' | tr -d '\r' >"$scratch/demo.out"

@@ -1,5 +1,5 @@
 // The scenario files a command line names: the files given, the .scn files under a folder
-// given, and on Windows the files a wildcard matches, each with the reason it cannot be read.
+// given, and on Windows the files a wildcard matches, each with the reason it cannot be played.
 // Every path is UTF-8, on Windows too.
 #pragma once
 
@@ -9,20 +9,23 @@
 
 namespace commandline {
 
-// A scenario file to play, or the reason it cannot be, found while listing (empty when none).
+// A scenario file to play, or what stands in its place: why it cannot be played, naming it
+// (empty when it is to be tried).
 struct ScenarioFile {
     std::string path;
-    std::error_code problem;
+    std::string failure;
     bool operator<(const ScenarioFile& other) const { return path < other.path; }
 };
 
-// Why `file` cannot be opened, naming it.
+// Why `file` cannot be opened, naming it ('' for the empty name).
 std::string openFailure(const std::string& file, std::error_code problem);
 
-// Appends the scenario files a command-line path stands for, in name order: the .scn files
-// under a directory; on Windows, the files (not folders) a last part with '*' or '?' matches;
-// otherwise the path itself. A folder found that cannot be read is appended with its problem;
-// throws std::runtime_error when a directory or wildcard stands for no file at all.
+// Appends the scenario files a command-line path stands for, in name order, never none: the .scn
+// files under a directory, passing over names that begin with a dot, folders reached through
+// links and special files (FIFOs, devices, sockets); on Windows, the files a path with '*' or
+// '?' in any of its parts matches; otherwise the path itself. What a walk finds but cannot tell
+// or enter, a folder without a scenario and a wildcard matching no file are appended with their
+// failure.
 void addScenarioFiles(const std::string& path, std::vector<ScenarioFile>& files);
 
 } // namespace commandline

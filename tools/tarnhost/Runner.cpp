@@ -30,6 +30,17 @@ struct Step {
     std::vector<std::string> expected;
 };
 
+// A scenario's lines up to its end or its line `quit` or `exit`, each ended by "\n" (a "\r"
+// before it and a byte-order mark at the start taken off), kept in one text so that a file costs
+// about a byte of memory per byte; the expected lines among them; and the number of the line for
+// which the file is refused, with the reason, when it is.
+struct ScenarioText {
+    std::string lines;
+    std::size_t expectedLines = 0;
+    int refusedLine = 0;
+    std::string refusal;
+};
+
 // Whether the line is `quit` or `exit` alone, blanks and a comment after it allowed.
 bool endsScenario(std::string line) {
     line.erase(std::min(line.find('#'), line.size()));
@@ -37,26 +48,59 @@ bool endsScenario(std::string line) {
     return line == "quit" || line == "exit";
 }
 
-// Reads a scenario's steps up to its end or a line `quit` or `exit`. An expected line must
-// follow a line or another expected line: returns the number of one that does not, else 0.
-int readSteps(std::istream& in, std::vector<Step>& steps, std::size_t& expectedLines) {
-    std::string text, expected, comment;
-    for (int number = 1;
-         std::getline(in, text) && (steps.empty() || !endsScenario(steps.back().text)); ++number) {
-        text.erase(0, number == 1 && text.rfind(ByteOrderMark, 0) == 0 ? 3 : 0);
-        text.erase(text.empty() || text.back() != '\r' ? text.size() : text.size() - 1);
-        const bool placed = !steps.empty() && !markedLine(steps.back().text, '#', comment) &&
-                            steps.back().text.find_first_not_of(" \t") != std::string::npos;
-        if (!markedLine(text, '>', expected)) {
-            steps.push_back({number, text, {}});
-        } else if (!placed) {
-            return number;
-        } else {
-            steps.back().expected.push_back(asPrinted(expected));
-            ++expectedLines;
+// Reads a scenario up to its end or its line `quit` or `exit`, leaving what follows unread. It is
+// refused when it is UTF-16 text, or for the first expected line that follows no line nor other
+// expected line. A read that fails throws (the stream's own exception when its exceptions include
+// badbit, else std::ios_base::failure).
+ScenarioText readScenario(std::istream& in) {
+    ScenarioText text;
+    std::string line, rest;
+    bool placed = false; // whether an expected line may come next
+    for (int number = 1; std::getline(in, line); ++number) {
+        if (number == 1 && (line.rfind("\xFF\xFE", 0) == 0 || line.rfind("\xFE\xFF", 0) == 0)) {
+            text.refusedLine = 1;
+            text.refusal = "UTF-16 text: save it as UTF-8";
+        }
+        line.erase(0, number == 1 && line.rfind(ByteOrderMark, 0) == 0 ? 3 : 0);
+        line.erase(line.empty() || line.back() != '\r' ? line.size() : line.size() - 1);
+        const bool expected = markedLine(line, '>', rest);
+        if (expected && !placed && text.refusedLine == 0) {
+            text.refusedLine = number;
+            text.refusal = "an expected line ('>') must follow the line that prints it";
+        }
+        text.expectedLines += expected ? 1 : 0;
+        placed = expected ? placed
+                          : !markedLine(line, '#', rest) &&
+                                line.find_first_not_of(" \t") != std::string::npos;
+        if (text.refusedLine == 0) {
+            text.lines.append(line).push_back('\n');
+        }
+        if (!expected && endsScenario(line)) {
+            break;
         }
     }
-    return 0;
+    if (in.bad()) {
+        throw std::ios_base::failure("the scenario cannot be read");
+    }
+    return text;
+}
+
+// The step that starts at `at` in `lines`, numbered `number`, with `at` and `number` moved past
+// it; false at the end.
+bool nextStep(const std::string& lines, std::size_t& at, int& number, Step& step) {
+    const auto lineAt = [&lines](std::size_t from) {
+        return lines.substr(from, lines.find('\n', from) - from);
+    };
+    if (at >= lines.size()) {
+        return false;
+    }
+    step = {number++, lineAt(at), {}};
+    std::string expected;
+    for (at = lines.find('\n', at) + 1; at < lines.size() && markedLine(lineAt(at), '>', expected);
+         at = lines.find('\n', at) + 1, ++number) {
+        step.expected.push_back(asPrinted(expected));
+    }
+    return true;
 }
 
 // Writes what a line did for a reader: its action, and indented under it each line the plug-in
@@ -76,13 +120,12 @@ void tell(const LineResult& result, std::ostream& out) {
 PlayReport playScenario(Session& session, const std::string& name, std::istream& in,
                         PlayStyle style, std::ostream& out, std::ostream& errors) {
     PlayReport report;
-    std::vector<Step> steps;
     const std::string shownName = shownPath(name);
-    if (const int misplaced = readSteps(in, steps, report.expectedLines)) {
-        errors << shownName << ":" << misplaced
-               << ": an expected line ('>') must follow the line that prints it\n";
+    const ScenarioText text = readScenario(in);
+    report.expectedLines = text.expectedLines;
+    if (text.refusedLine != 0) {
+        errors << shownName << ":" << text.refusedLine << ": " << text.refusal << "\n";
         report.refused = true;
-        steps.clear();
     } else if (style == PlayStyle::Transcript) {
         out << "Tarnwick, played by tarnhost from " << shownName << "\n\n" << TranscriptLegend;
     }
@@ -90,7 +133,10 @@ PlayReport playScenario(Session& session, const std::string& name, std::istream&
     // In a transcript a paragraph of narration stands apart from the actions around it, and a
     // blank line in the file starts a new paragraph.
     bool lastWasNarration = false, blankSince = true;
-    for (const Step& step : steps) {
+    Step next;
+    std::size_t at = 0;
+    for (int number = 1; !report.refused && nextStep(text.lines, at, number, next);) {
+        const Step& step = next; // read only from here on
         std::string comment;
         if (style == PlayStyle::Transcript && markedLine(step.text, '#', comment)) {
             out << (!lastWasNarration || blankSince ? "\n" : "")

@@ -18,6 +18,7 @@ namespace tarnhost {
 using terminal::asPrinted;
 using terminal::quoted;
 using terminal::shown;
+using terminal::shownLine;
 using terminal::shownPath;
 
 // A line tarnhost cannot carry out; the message names what is wrong.
@@ -95,7 +96,10 @@ struct PlayReport {
 // Plays the scenario in `in`, named `name` in messages. In every style each line that acts is
 // compared with the expected lines ('>') below it, silence included; a file without expected
 // lines passes, except in the check style (nothing to check). A UTF-8 byte-order mark and
-// "\r\n" ends are accepted; `quit` or `exit` ends the scenario.
+// "\r\n" ends are accepted, UTF-16 text is refused; `quit` or `exit` ends the scenario, and what
+// follows it is left unread. The scenario is read before it is played, at about a byte of memory
+// per byte; a read that fails throws (the stream's own exception when its exceptions include
+// badbit, else std::ios_base::failure), and so does a failed allocation (std::bad_alloc).
 PlayReport playScenario(Session& session, const std::string& name, std::istream& in,
                         PlayStyle style, std::ostream& out, std::ostream& errors);
 

@@ -145,10 +145,12 @@ void writeFields(const FieldValues& values, PlayerRecord& record) {
     }
 }
 
-// A flag's team: a number from 0 to 65535, or "none" for a flag nobody owns.
+// A flag's team: a number from 0 to 65534, or "none" for a flag nobody owns. 65535 is refused:
+// in the flag's record it says that nobody owns it, which "none" says plainly.
 std::uint16_t flagTeam(const std::string& word) {
-    return word == "none" ? NobodysTeam
-                          : static_cast<std::uint16_t>(parseNumber(word, 0, 65535, "flag team"));
+    return word == "none"
+               ? NobodysTeam
+               : static_cast<std::uint16_t>(parseNumber(word, 0, NobodysTeam - 1, "flag team"));
 }
 
 // `player`, `arrive`: a player in the arena, with the lowest free ident unless one is given;
@@ -456,7 +458,7 @@ const Verb Verbs[] = {
              return {arguments[0], "no flag (the host reports a drop all the same)"};
          }
          return {arguments[0], (dropped.size() == 1 ? "flag " : "flags ") + listText(dropped) +
-                                   ", now owned by team " + std::to_string(carrier.team())};
+                                   ", now owned by " + ownerText(carrier.team())};
      }},
     {"game-over", "", "the flag game is over", Event, CodeFlagGameOver, nullptr, deliverPlain},
     {"flag-reset", "", "the flags are reset", Event, CodeFlagReset, nullptr, deliverPlain},
@@ -698,7 +700,7 @@ LineResult perform(Session& session, const std::string& line) {
     result.action = shown(result.action + story.substr(at));
     result.story = result.acted ? result.story : result.output;
     for (std::vector<std::string>* lines : {&result.output, &result.story}) {
-        std::transform(lines->begin(), lines->end(), lines->begin(), shown); // no raw bytes
+        std::transform(lines->begin(), lines->end(), lines->begin(), shownLine); // no raw bytes
     }
     return result;
 }

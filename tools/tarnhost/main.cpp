@@ -3,6 +3,7 @@
 #include "Console.h"
 #include "Module.h"
 #include "ScenarioFiles.h"
+#include "Streams.h"
 #include "Tarnhost.h"
 
 #include <algorithm>
@@ -10,10 +11,10 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <map>
 #include <set>
+#include <system_error>
 #include <utility>
 
 #if defined(_WIN32)
@@ -130,11 +131,11 @@ Options parseOptions(const std::vector<std::string>& arguments) {
 }
 
 // The exit status once standard output is flushed and closed: `status`, or 2 with a message
-// naming it when some of it could not be written.
-int closeStandardOutput(int status) {
+// naming it, and the reason `output` kept or the system gives, when some of it was not written.
+int closeStandardOutput(int status, const commandline::FailureKeeper& output) {
     errno = 0;
     const bool flushed = std::cout.flush() && std::ferror(stdout) == 0;
-    int reason = errno;
+    int reason = output.firstFailure() != 0 ? output.firstFailure() : errno;
     std::cout.rdbuf(nullptr); // closed here, so nothing may flush it as the program ends
     if (std::fclose(stdout) == 0 && flushed) {
         return status;
@@ -145,9 +146,34 @@ int closeStandardOutput(int status) {
     return 2;
 }
 
+// Plays the scenario at `path`, or standard input for "-" (read through `standardInput`, where
+// what a scenario leaves unread stays for the next); `passed` says how it went. Returns why it
+// could not be played, naming it: it cannot be opened or read, or memory ran out; else empty.
+std::string playFile(tarnhost::Session& session, const std::string& path, tarnhost::PlayStyle style,
+                     commandline::DescriptorReader& standardInput, bool& passed) {
+    const bool named = path != "-";
+    const int descriptor = named ? commandline::openForReading(path) : -1;
+    if (named && descriptor < 0) {
+        return commandline::openFailure(path, {errno, std::generic_category()});
+    }
+    commandline::DescriptorReader file(descriptor, true);
+    std::istream in(named ? &file : &standardInput);
+    in.exceptions(std::ios::badbit); // a read that fails throws the reader's reason
+    const std::string shownName = named ? shownPath(path) : "standard input";
+    try {
+        passed = tarnhost::playScenario(session, path, in, style, std::cout, std::cerr).passed;
+        return "";
+    } catch (const std::system_error& error) {
+        return "read error on " + shownName + ": " + error.code().message();
+    } catch (const std::bad_alloc&) {
+        return shownName + ": out of memory";
+    }
+}
+
 // Plays the files named, each with the module loaded afresh so no bot state carries over, or
 // runs the interactive mode, or shows the help or the version; the exit status says how it went
-// (see Help). A file that cannot be opened fails, and the others are still played.
+// (see Help). A file that cannot be opened or read fails alone, named, with exit status 2, and
+// the others are still played.
 int play(Options& options) {
     if (options.has("--help") || options.has("--version")) {
         std::cout << (options.has("--version") ? "tarnhost " TARNWICK_VERSION "\n" : Help);
@@ -156,6 +182,7 @@ int play(Options& options) {
     const auto style = options.has("--check")        ? tarnhost::PlayStyle::Check
                        : options.has("--transcript") ? tarnhost::PlayStyle::Transcript
                                                      : tarnhost::PlayStyle::Plain;
+    commandline::DescriptorReader standardInput(STDIN_FILENO, false);
     int passed = 0, failed = 0;
     bool unreadable = false;
     for (std::size_t at = 0; at < std::max<std::size_t>(options.files.size(), 1); ++at) {
@@ -173,27 +200,18 @@ int play(Options& options) {
                                              options.values["--module"],
                                              options.values["--record"]});
         }
-        ScenarioFile& scenario = options.files[at];
-        errno = 0;
-        std::ifstream file;
-        if (!scenario.problem && scenario.path != "-") {
-            file.open(fs::u8path(scenario.path), std::ios::binary);
-            scenario.problem.assign(file ? 0 : errno != 0 ? errno : EIO, std::generic_category());
-        }
-        if (scenario.problem) {
-            std::cerr << "tarnhost: " << commandline::openFailure(scenario.path, scenario.problem)
-                      << "\n";
+        const ScenarioFile& scenario = options.files[at];
+        bool ok = false;
+        const std::string failure =
+            !scenario.failure.empty() ? scenario.failure
+                                      : playFile(session, scenario.path, style, standardInput, ok);
+        if (!failure.empty()) {
+            std::cerr << "tarnhost: " << failure << "\n";
             std::cout << (style == tarnhost::PlayStyle::Check
                               ? "FAIL " + shownPath(scenario.path) + "\n"
                               : "");
             unreadable = true;
-            failed += 1;
-            continue;
         }
-        const bool ok =
-            tarnhost::playScenario(session, scenario.path, scenario.path == "-" ? std::cin : file,
-                                   style, std::cout, std::cerr)
-                .passed;
         (ok ? passed : failed) += 1;
     }
     if (style == tarnhost::PlayStyle::Check) {
@@ -206,7 +224,9 @@ int play(Options& options) {
 
 // Runs tarnhost; standard output is checked for write errors however the run ends.
 int main(int argumentCount, char** arguments) {
+    commandline::holdStandardDescriptors();
     terminal::showUtf8OnConsoles();
+    commandline::FailureKeeper output(std::cout);
     Options options;
     try {
         options = parseOptions(commandline::commandLine(argumentCount, arguments));
@@ -217,5 +237,5 @@ int main(int argumentCount, char** arguments) {
         std::cerr << "tarnhost: " << error.what() << "\n";
         return 2;
     }
-    return closeStandardOutput(play(options));
+    return closeStandardOutput(play(options), output);
 }

@@ -53,6 +53,14 @@ std::string printed(const std::string& text, bool escapeBackslash) {
     return safe;
 }
 
+// The printed line with a blank ending it as \x20, so that the end shows.
+std::string endShown(std::string line) {
+    if (!line.empty() && line.back() == ' ') {
+        line.replace(line.size() - 1, 1, "\\x20");
+    }
+    return line;
+}
+
 } // namespace
 
 bool isControl(unsigned char byte) {
@@ -64,6 +72,9 @@ std::string shown(const std::string& text) {
 }
 
 std::string shownPath(const std::string& path) {
+    if (path.empty()) {
+        return "''";
+    }
 #if defined(_WIN32)
     return printed(path, false);
 #else
@@ -71,8 +82,12 @@ std::string shownPath(const std::string& path) {
 #endif
 }
 
+std::string shownLine(const std::string& line) {
+    return endShown(shown(line));
+}
+
 std::string asPrinted(const std::string& line) {
-    return printed(line, false);
+    return endShown(printed(line, false));
 }
 
 std::string quoted(const std::string& text) {

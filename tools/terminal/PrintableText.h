@@ -12,10 +12,13 @@ bool isControl(unsigned char byte);
 // and a byte-order mark as \xNN.
 std::string shown(const std::string& text);
 // A file path as printed: as shown(), except on Windows, where no file name can hold a
-// backslash, so the separator is printed as it is and still stands for one path.
+// backslash, so the separator is printed as it is and still stands for one path; the empty path
+// as ''.
 std::string shownPath(const std::string& path);
-// A line written in that printed form (an expected line): raw bytes that shown() escapes are
-// escaped the same way, backslashes are kept as written.
+// A whole line as printed: as shown(), and a blank ending it as \x20, so that it shows.
+std::string shownLine(const std::string& line);
+// A line written in that printed form (an expected line): raw bytes that shown() escapes, and a
+// blank ending it, are escaped the same way; backslashes are kept as written.
 std::string asPrinted(const std::string& line);
 // shown(text) in single quotes; a text longer than 60 bytes is cut there, the cut marked
 // after the closing quote with the whole length: 'abc'... (3000000 bytes).

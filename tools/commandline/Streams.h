@@ -1,0 +1,66 @@
+// The program's standard streams and the files it reads, the same on Windows and Linux: no file
+// opened takes the place of a closed standard stream, a file named opens without waiting for a
+// FIFO's writer, and a read or a write to standard output that fails says why.
+#pragma once
+
+#include <ostream>
+#include <streambuf>
+#include <string>
+
+namespace commandline {
+
+// Opens the null device on each of descriptors 0, 1 and 2 that is closed, in the direction its
+// stream is not used in, so that no file opened later takes its place and using it still fails
+// as using a closed stream does ("Bad file descriptor").
+void holdStandardDescriptors();
+
+// A descriptor reading the file at `path` (UTF-8), opened without waiting for a FIFO's writer (a
+// FIFO that has none reads as empty); -1 with errno set when the file cannot be opened.
+int openForReading(const std::string& path);
+
+// A descriptor's bytes for a std::istream. A read that fails throws std::system_error with the
+// system's reason, which the stream rethrows when its exceptions include badbit. Bytes read ahead
+// stay in the reader, so a later stream over it goes on where an earlier one stopped.
+class DescriptorReader : public std::streambuf {
+public:
+    // Reads `descriptor`, and closes it at the end when `owned` (and not -1).
+    DescriptorReader(int descriptor, bool owned) : descriptor_(descriptor), owned_(owned) {}
+    DescriptorReader(const DescriptorReader&) = delete;
+    DescriptorReader& operator=(const DescriptorReader&) = delete;
+    ~DescriptorReader() override;
+
+private:
+    int_type underflow() override;
+
+    int descriptor_;
+    bool owned_;
+    char buffer_[1 << 16];
+};
+
+// Stands between `stream` and what it writes to from its making on, and keeps the reason the
+// first write failed for, which stdio forgets once it has dropped the bytes it could not write.
+// At the end `stream` writes where it wrote before, unless it was given another buffer.
+class FailureKeeper : public std::streambuf {
+public:
+    explicit FailureKeeper(std::ostream& stream);
+    FailureKeeper(const FailureKeeper&) = delete;
+    FailureKeeper& operator=(const FailureKeeper&) = delete;
+    ~FailureKeeper() override;
+
+    // The system's reason (an errno value) the first write that failed gave, or 0.
+    int firstFailure() const { return firstFailure_; }
+
+private:
+    std::streamsize xsputn(const char* text, std::streamsize count) override;
+    int_type overflow(int_type byte) override;
+    int sync() override;
+    // Keeps errno as the first failure's reason when `written` is false and none is kept yet;
+    // errno itself is left as the write left it.
+    void keep(bool written);
+
+    std::ostream& stream_;
+    std::streambuf* inner_;
+    int firstFailure_ = 0;
+};
+
+} // namespace commandline
