@@ -73,6 +73,14 @@ shows() {
     return 1
 }
 
+# True when window NAME's screen and scrollback do not hold TEXT; says so when they do.
+lacks() {
+    if terminal capture-pane -p -J -S - -t "$1" | grep -qF -- "$2"; then
+        echo "  window $1 shows '$2'"
+        return 1
+    fi
+}
+
 # Starts tarnhost in window NAME with ARGUMENTS..., and waits for its first prompt; when it ends,
 # the shell shows its exit status as [ended N].
 start() {
@@ -81,6 +89,13 @@ start() {
     local command
     command=$(printf '%q ' "${runner[@]}" "$tarnhost" --module "$module" "$@")
     typed "$name" "$command"'; echo "[ended $?]"' && keys "$name" Enter && shows "$name" "bot 1>"
+}
+
+# Under wine, Enter in window NAME: wine's console does not end the read under way on Ctrl-C, so
+# the line is dropped as Enter ends it. The Ctrl-C event reaches tarnhost on a thread of its own,
+# and nothing shows when it has: Enter waits a while.
+wine_console_ends_the_line() {
+    [[ $mode != WINE ]] || { sleep 2 && keys "$1" Enter; }
 }
 
 # Types LINE (if any) and Enter into window NAME, then waits for TEXT (COUNT times).
@@ -111,9 +126,8 @@ ctrl_z_then_fg_resumes_the_session_and_the_line_being_typed() {
 
 ctrl_c_cancels_the_line_being_typed_and_prompts_again() {
     window cancel && start cancel && typed cancel "arrive Xa" && shows cancel "bot 1> arrive Xa" &&
-        keys cancel C-c && { [[ $mode != WINE ]] || keys cancel Enter; } &&
-        shows cancel "bot 1>" 2 && answer cancel "arrive Yo" "  Yo arrives" &&
-        ! terminal capture-pane -p -J -S - -t cancel | grep -q "Xa arrives"
+        keys cancel C-c && wine_console_ends_the_line cancel && shows cancel "bot 1>" 2 &&
+        answer cancel "arrive Yo" "  Yo arrives" && lacks cancel "Xa arrives"
 }
 
 ctrl_d_ends_the_session() {
