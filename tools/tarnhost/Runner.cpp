@@ -216,7 +216,9 @@ int runInteractive(Session& session, std::istream& in, std::ostream& out, std::o
     std::string line;
     terminal::LineEditor editor("tarnhost", options.terminal && &in == &std::cin, in, out,
                                 options.terminal);
-    const auto completions = [&session] { return wordsToComplete(session); };
+    const auto complete = [&session](const std::string& beforeCursor) {
+        return completion(beforeCursor, wordsToComplete(session));
+    };
     bool refused = false, recordedOutput = false;
     for (int number = 1;; ++number) {
         currentArena(session); // the current bot is known from the start
@@ -225,8 +227,7 @@ int runInteractive(Session& session, std::istream& in, std::ostream& out, std::o
         number -= handshake ? 1 : 0;
         if (handshake) {
             line = "init";
-        } else if (!editor.read("bot " + std::to_string(session.current) + "> ", completions,
-                                line)) {
+        } else if (!editor.read("bot " + std::to_string(session.current) + "> ", complete, line)) {
             break;
         }
         line.erase(0, number == 1 && line.rfind(ByteOrderMark, 0) == 0 ? 3 : 0);

@@ -32,6 +32,52 @@ std::vector<std::string> splitWords(const std::string& line) {
     return words;
 }
 
+std::string wordAsTyped(const std::string& word) {
+    if (!word.empty() && word.find_first_of(" \t#\"\\") == std::string::npos) {
+        return word;
+    }
+    std::string typed = "\"";
+    for (const char byte : word) {
+        typed += byte == '"' || byte == '\\' ? std::string{'\\', byte} : std::string{byte};
+    }
+    return typed + "\"";
+}
+
+terminal::Completion completion(const std::string& beforeCursor,
+                                const std::vector<std::string>& words) {
+    // The word under way starts at the first byte after a blank, or after a closing quote.
+    std::size_t start = beforeCursor.size();
+    bool quoting = false;
+    for (std::size_t at = 0; at < beforeCursor.size(); ++at) {
+        const char byte = beforeCursor[at];
+        if (quoting) {
+            at += byte == '\\' ? 1u : 0u;
+            quoting = byte != '"';
+            start = quoting ? start : beforeCursor.size();
+        } else if (byte == ' ' || byte == '\t') {
+            start = beforeCursor.size();
+        } else if (byte == '#' && start == beforeCursor.size()) {
+            return {at, {}}; // a comment
+        } else if (start == beforeCursor.size()) {
+            start = at;
+            quoting = byte == '"';
+        }
+    }
+    std::string typed; // what the word says so far, its quotes taken off
+    for (std::size_t at = start; at < beforeCursor.size(); ++at) {
+        const bool escape = beforeCursor[start] == '"' && beforeCursor[at] == '\\';
+        at += escape ? 1u : 0u;
+        typed += at == start && beforeCursor[at] == '"' ? "" : beforeCursor.substr(at, 1);
+    }
+    terminal::Completion found{start, {}};
+    for (const std::string& word : words) {
+        if (word.compare(0, typed.size(), typed) == 0) {
+            found.choices.push_back(wordAsTyped(word));
+        }
+    }
+    return found;
+}
+
 std::int64_t parseNumber(const std::string& word, std::int64_t lowest, std::int64_t highest,
                          const std::string& what) {
     const bool negative = word.rfind('-', 0) == 0;

@@ -49,6 +49,15 @@ struct Verb {
 };
 
 const Verb* verbNamed(const std::string& name, std::uint32_t code = NoEvent);
+std::vector<std::string> verbNames(bool events);
+
+// " (did you mean 'NAME'?)" for the name of `names` nearest to `typed`; `otherwise` when none is
+// near.
+std::string didYouMean(const std::string& typed, const std::vector<std::string>& names,
+                       const std::string& otherwise) {
+    const std::string nearest = terminal::nearestWord(typed, names);
+    return nearest.empty() ? otherwise : " (did you mean '" + nearest + "'?)";
+}
 
 // The error for a name the current bot does not know, naming the first ten it knows.
 template <typename Records, typename NameOf>
@@ -225,7 +234,15 @@ std::uint32_t eventCode(const std::string& word) {
     if (named != nullptr && named->code != NoEvent) {
         return named->code;
     }
-    return static_cast<std::uint32_t>(parseNumber(word, 0, UINT32_MAX, "event code or name"));
+    try {
+        return static_cast<std::uint32_t>(parseNumber(word, 0, UINT32_MAX, "event code or name"));
+    } catch (const ScenarioError&) {
+        const std::string suggested = didYouMean(word, verbNames(true), "");
+        if (suggested.empty()) {
+            throw;
+        }
+        throw ScenarioError("unknown event " + quoted(word) + suggested);
+    }
 }
 
 // What the plug-in reads through a parameter of an event, as a verb's row marks it ('P', 'F',
@@ -540,6 +557,21 @@ Arguments readArguments(const Verb& verb, const std::vector<std::string>& words)
     return arguments;
 }
 
+// The names of the verbs; with `events`, of those that deliver an event, and the flag reports
+// also as the host names them.
+std::vector<std::string> verbNames(bool events) {
+    std::vector<std::string> names;
+    for (const Verb& verb : Verbs) {
+        if (!events || verb.code != NoEvent) {
+            names.push_back(verb.name);
+        }
+    }
+    if (events) {
+        names.insert(names.end(), {"flag-grab", "flag-drop"});
+    }
+    return names;
+}
+
 // The verb of that name, or the first that delivers event `code`; null when there is none.
 const Verb* verbNamed(const std::string& name, std::uint32_t code) {
     for (const Verb& verb : Verbs) {
@@ -614,7 +646,10 @@ Fills showHelp(Session&, const Arguments& arguments, LineResult& result) {
         }
         lines.insert(lines.end(), std::begin(ExpectedLineHelp), std::end(ExpectedLineHelp));
     } else {
-        throw ScenarioError("no help on " + quoted(topic) + " (try 'help')");
+        std::vector<std::string> topics = verbNames(false);
+        topics.push_back("events");
+        throw ScenarioError("no help on " + quoted(topic) +
+                            didYouMean(topic, topics, " (try 'help')"));
     }
     return {};
 }
@@ -622,7 +657,7 @@ Fills showHelp(Session&, const Arguments& arguments, LineResult& result) {
 } // namespace
 
 std::vector<std::string> wordsToComplete(Session& session) {
-    std::vector<std::string> words{"events", "null"};
+    std::vector<std::string> words{"events", "null", "none", "on", "off", "flag-grab", "flag-drop"};
     for (const Verb& verb : Verbs) {
         words.push_back(verb.name);
         for (const auto& keyword : grammarOf(verb.arguments).keywords) {
@@ -631,10 +666,10 @@ std::vector<std::string> wordsToComplete(Session& session) {
     }
     const hostsim::Arena& arena = currentArena(session);
     for (const auto& record : arena.players()) {
-        words.push_back(record->name());
+        words.insert(words.end(), {record->name(), "@" + record->name()});
     }
     for (const auto& record : arena.flags()) {
-        words.push_back(arena.flagName(*record));
+        words.insert(words.end(), {arena.flagName(*record), "%" + arena.flagName(*record)});
     }
     std::sort(words.begin(), words.end());
     words.erase(std::unique(words.begin(), words.end()), words.end());
@@ -649,14 +684,8 @@ LineResult perform(Session& session, const std::string& line) {
     }
     const Verb* verb = verbNamed(words[0]);
     if (verb == nullptr) {
-        std::vector<std::string> names;
-        for (const Verb& each : Verbs) {
-            names.push_back(each.name);
-        }
-        const std::string nearest = terminal::nearestWord(words[0], names);
-        throw ScenarioError(
-            "unknown verb " + quoted(words[0]) +
-            (nearest.empty() ? " (try 'help')" : " (did you mean '" + nearest + "'?)"));
+        throw ScenarioError("unknown verb " + quoted(words[0]) +
+                            didYouMean(words[0], verbNames(false), " (try 'help')"));
     }
     const Fills fills = verb->act(session, readArguments(*verb, words), result);
     result.acted = verb->group != Looking;

@@ -1,160 +1,183 @@
 #include "LineEditor.h"
 
-#include <istream>
+#include "Console.h"
+
 #include <ostream>
 
 #if defined(LINE_EDITING)
-#include <csignal>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
-#include <filesystem>
-#include <sys/select.h>
-#include <unistd.h>
+#include "History.h"
 
-#include <editline/readline.h>
+#include <algorithm>
+#include <cstdio>
+#include <locale.h>
+#include <unistd.h>
 #endif
 
 namespace terminal {
 
 #if defined(LINE_EDITING)
-namespace {
 
-// The history file of `application`, its directory made if need be; empty when neither
-// XDG_STATE_HOME nor HOME is set.
-std::string historyPath(const std::string& application) {
-    const char* state = std::getenv("XDG_STATE_HOME");
-    const char* home = std::getenv("HOME");
-    std::filesystem::path directory;
-    if (state != nullptr && *state != '\0') {
-        directory = std::filesystem::path(state) / application;
-    } else if (home != nullptr && *home != '\0') {
-        directory = std::filesystem::path(home) / ".local" / "state" / application;
-    } else {
-        return "";
-    }
-    std::error_code ignored; // reading and writing it will fail quietly
-    std::filesystem::create_directories(directory, ignored);
-    return (directory / "history").string();
-}
-
-// The editor's callbacks carry no context, so the read in progress is reached from here: the
-// words Tab completes, the line handed over (null at the end of input) and whether it came.
-struct TypedLine {
-    const std::vector<std::string>* words;
-    char* line = nullptr;
-    bool done = false;
-};
-TypedLine* typing = nullptr;
-volatile std::sig_atomic_t interrupted = 0; // Ctrl-C while a line is being typed
-
-void onInterrupt(int) {
-    interrupted = 1;
-}
-
-// The words that begin with `text`, one per call, `state` 0 on the first; null after the last.
-char* nextCompletion(const char* text, int state) {
-    static std::size_t next = 0;
-    next = state == 0 ? 0 : next;
-    while (typing != nullptr && next < typing->words->size()) {
-        const std::string& word = (*typing->words)[next++];
-        if (word.compare(0, std::strlen(text), text) == 0) {
-            return strdup(word.c_str());
+// An editor and its history on the terminal. Its characters are UTF-8 whatever the locale (this
+// thread's locale while the session lasts), so any UTF-8 text typed is kept whole and shown as
+// itself. The history file, and what the line being read shows and completes with.
+struct EditingSession {
+    explicit EditingSession(const std::string& application)
+        : editor(el_init(application.c_str(), stdin, stdout, stderr)) {}
+    ~EditingSession() {
+        if (editor != nullptr) {
+            el_end(editor); // the terminal as it was found
+        }
+        if (history != nullptr) {
+            history_end(history);
+        }
+        uselocale(previous);
+        if (characters != nullptr) {
+            freelocale(characters);
         }
     }
-    return nullptr;
+    locale_t characters = newlocale(LC_CTYPE_MASK, "C.UTF-8", nullptr);
+    locale_t previous = uselocale(characters != nullptr ? characters : LC_GLOBAL_LOCALE);
+    EditLine* editor;
+    History* history = history_init();
+    std::string historyFile, prompt;
+    const Completer* complete = nullptr;
+};
+
+namespace {
+
+// The session an editor of openEditing serves.
+EditingSession& sessionOf(EditLine* editor) {
+    void* session = nullptr;
+    el_get(editor, EL_CLIENTDATA, &session);
+    return *static_cast<EditingSession*>(session);
 }
 
-char** complete(const char* text, int, int) {
-    rl_attempted_completion_over = 1; // never file names
-    return rl_completion_matches(text, nextCompletion);
+// The prompt the editor shows, as the line being read gave it.
+char* promptOf(EditLine* editor) {
+    return sessionOf(editor).prompt.data();
 }
 
-void lineTyped(char* line) {
-    typing->line = line;
-    typing->done = true;
+// Tab: puts in place of the word being typed its one choice and a blank, or the longest
+// beginning its choices share; lists the choices when that adds nothing; beeps when none.
+unsigned char completeWord(EditLine* editor, int) {
+    try {
+        const LineInfo* typed = el_line(editor);
+        const std::string before(typed->buffer, typed->cursor);
+        const Completion found = (*sessionOf(editor).complete)(before);
+        const std::string word = before.substr(std::min(found.wordStart, before.size()));
+        std::string shared = found.choices.empty() ? "" : found.choices[0];
+        for (const std::string& choice : found.choices) {
+            shared.erase(
+                std::mismatch(shared.begin(), shared.end(), choice.begin(), choice.end()).first,
+                shared.end());
+        }
+        while (!shared.empty() && shared.size() < found.choices[0].size() &&
+               (found.choices[0][shared.size()] & 0xC0) == 0x80) {
+            shared.pop_back(); // not inside a character
+        }
+        shared += found.choices.size() == 1 ? " " : "";
+        if (shared.size() > word.size()) {
+            el_deletestr(editor,
+                         static_cast<int>(std::count_if(word.begin(), word.end(), [](char byte) {
+                             return (byte & 0xC0) != 0x80;
+                         })));
+            return el_insertstr(editor, shared.c_str()) == 0 ? CC_REFRESH : CC_ERROR;
+        } else if (found.choices.empty()) {
+            return CC_REFRESH_BEEP;
+        }
+        std::string list = "\n";
+        for (const std::string& choice : found.choices) {
+            list += choice + "  ";
+        }
+        std::fputs((list + "\n").c_str(), stdout);
+        return CC_REDISPLAY;
+    } catch (const std::exception&) { // nothing is thrown through the editor
+        return CC_ERROR;
+    }
+}
+
+// An editing session on the terminal; null when standard input or output is not a terminal.
+std::unique_ptr<EditingSession> openEditing(const std::string& application) {
+    if (isatty(STDIN_FILENO) == 0 || isatty(STDOUT_FILENO) == 0) {
+        return nullptr;
+    }
+    auto session = std::make_unique<EditingSession>(application);
+    EditLine* editor = session->editor;
+    if (editor == nullptr || session->history == nullptr) {
+        return nullptr;
+    }
+    el_set(editor, EL_EDITOR, "emacs");
+    el_set(editor, EL_SIGNAL, 1); // the terminal kept right through Ctrl-Z, fg and resizes
+    el_set(editor, EL_CLIENTDATA, session.get());
+    el_set(editor, EL_PROMPT, promptOf);
+    el_set(editor, EL_HIST, history, session->history);
+    // Named in wide characters, which the editor keeps as they are (narrow names it copies, and
+    // never frees).
+    el_wset(editor, EL_ADDFN, L"complete-word", L"Complete the word being typed", completeWord);
+    el_wset(editor, EL_BIND, L"^I", L"complete-word", nullptr);
+    session->historyFile = historyPath(application);
+    loadHistory(session->history, session->historyFile, 1000);
+    return session;
+}
+
+// The next line edited after `prompt`, Ctrl-C dropping the line typed so far and prompting
+// again; false at the end of input.
+bool editLine(EditingSession& session, const std::string& prompt, const Completer& complete,
+              std::string& line) {
+    session.prompt = prompt;
+    session.complete = &complete;
+    const char* typed = nullptr;
+    int count = 0;
+    while (interruptedWhile([&] { typed = el_gets(session.editor, &count); }) && typed == nullptr) {
+        std::fputs("^C\n", stdout);
+    }
+    if (typed == nullptr || count <= 0) {
+        return false;
+    }
+    line.assign(typed, static_cast<std::size_t>(count) - (typed[count - 1] == '\n' ? 1 : 0));
+    if (line.find_first_not_of(" \t") != std::string::npos) {
+        addToHistory(session.history, session.historyFile, line);
+    }
+    return true;
 }
 
 } // namespace
 
-LineEditor::LineEditor(const std::string& application, bool wanted, std::istream& in,
-                       std::ostream& out, bool prompting)
-    : editing_(wanted && isatty(STDIN_FILENO) && isatty(STDOUT_FILENO)), in_(in), out_(out),
-      prompting_(prompting) {
-    if (editing_) {
-        history_ = historyPath(application);
-        using_history();
-        stifle_history(1000);
-        read_history(history_.c_str());
-        rl_attempted_completion_function = complete;
-    }
-}
-
-LineEditor::~LineEditor() {
-    if (editing_ && !history_.empty()) {
-        write_history(history_.c_str());
-    }
-}
-
-bool LineEditor::edit(const std::string& prompt, const std::vector<std::string>& words,
-                      std::string& line) {
-    TypedLine typed{&words};
-    typing = &typed;
-    struct sigaction action {
-    }, previous{};
-    action.sa_handler = onInterrupt; // without SA_RESTART, so the wait below returns
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, &previous);
-    rl_callback_handler_install(prompt.c_str(), lineTyped);
-    while (!typed.done) {
-        fd_set input;
-        FD_ZERO(&input);
-        FD_SET(STDIN_FILENO, &input);
-        const int ready = select(STDIN_FILENO + 1, &input, nullptr, nullptr, nullptr);
-        if (interrupted != 0) { // the line typed so far is dropped; a fresh prompt
-            interrupted = 0;
-            rl_replace_line("", 0);
-            rl_callback_handler_remove();
-            std::fputs("^C\n", stdout);
-            rl_callback_handler_install(prompt.c_str(), lineTyped);
-        } else if (ready > 0) {
-            rl_callback_read_char();
-        } else if (ready < 0) {
-            typed.done = true; // input gone
-        }
-    }
-    rl_callback_handler_remove();
-    sigaction(SIGINT, &previous, nullptr);
-    typing = nullptr;
-    const bool ended = typed.line == nullptr;
-    line = ended ? "" : typed.line;
-    if (!line.empty()) {
-        add_history(typed.line);
-    }
-    std::free(typed.line);
-    return !ended;
-}
 #else
-LineEditor::LineEditor(const std::string&, bool, std::istream& in, std::ostream& out,
-                       bool prompting)
-    : in_(in), out_(out), prompting_(prompting) {}
 
-LineEditor::~LineEditor() {}
+struct EditingSession {};
 
-bool LineEditor::edit(const std::string&, const std::vector<std::string>&, std::string&) {
-    return false;
-}
 #endif
 
-bool LineEditor::read(const std::string& prompt,
-                      const std::function<std::vector<std::string>()>& words, std::string& line) {
-    out_ << (prompting_ && !editing_ ? prompt : "") << std::flush;
-    if (editing_) {
-        return edit(prompt, words(), line);
+LineEditor::LineEditor(const std::string& application, bool onTerminal, std::istream& in,
+                       std::ostream& out, bool prompting)
+    : onTerminal_(onTerminal), in_(in), out_(out), prompting_(prompting) {
+#if defined(LINE_EDITING)
+    editing_ = onTerminal ? openEditing(application) : nullptr;
+#else
+    static_cast<void>(application);
+#endif
+}
+
+LineEditor::~LineEditor() = default;
+
+bool LineEditor::read(const std::string& prompt, const Completer& complete, std::string& line) {
+    out_ << std::flush;
+#if defined(LINE_EDITING)
+    if (editing_ != nullptr) {
+        return editLine(*editing_, prompt, complete, line);
     }
-    const bool read = static_cast<bool>(std::getline(in_, line));
-    line.erase(line.empty() || line.back() != '\r' ? line.size() : line.size() - 1);
-    return read;
+#else
+    static_cast<void>(complete);
+#endif
+    for (;;) {
+        out_ << (prompting_ ? prompt : "") << std::flush;
+        const TypedLine typed = readPlainLine(in_, onTerminal_, line);
+        if (typed != TypedLine::Cancelled) {
+            return typed == TypedLine::Read;
+        }
+        out_ << "\n";
+    }
 }
 
 } // namespace terminal
