@@ -93,9 +93,9 @@ start() {
 
 # Under wine, Enter in window NAME: wine's console does not end the read under way on Ctrl-C, so
 # the line is dropped as Enter ends it. The Ctrl-C event reaches tarnhost on a thread of its own,
-# and nothing shows when it has: Enter waits a while.
+# and nothing shows when it has: Enter waits 5 s, far longer than it takes on a loaded machine.
 wine_console_ends_the_line() {
-    [[ $mode != WINE ]] || { sleep 2 && keys "$1" Enter; }
+    [[ $mode != WINE ]] || { sleep 5 && keys "$1" Enter; }
 }
 
 # Types LINE (if any) and Enter into window NAME, then waits for TEXT (COUNT times).
