@@ -1,7 +1,10 @@
 #include "Streams.h"
 
 #include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <filesystem>
+#include <iostream>
 #include <system_error>
 
 #include <fcntl.h>
@@ -124,6 +127,20 @@ int FailureKeeper::sync() {
 
 void FailureKeeper::keep(bool written) {
     firstFailure_ = written || firstFailure_ != 0 ? firstFailure_ : errno;
+}
+
+int closeStandardOutput(int status, const FailureKeeper& output, const std::string& program) {
+    errno = 0;
+    const bool flushed = std::cout.flush() && std::ferror(stdout) == 0;
+    int reason = output.firstFailure() != 0 ? output.firstFailure() : errno;
+    std::cout.rdbuf(nullptr); // closed here, so nothing may flush it as the program ends
+    if (std::fclose(stdout) == 0 && flushed) {
+        return status;
+    }
+    reason = reason != 0 ? reason : errno;
+    std::cerr << program << ": write error on standard output"
+              << (reason != 0 ? std::string(": ") + std::strerror(reason) : "") << "\n";
+    return 2;
 }
 
 } // namespace commandline

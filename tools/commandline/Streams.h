@@ -63,4 +63,9 @@ private:
     int firstFailure_ = 0;
 };
 
+// The exit status once standard output is flushed and closed: `status`, or 2 with the message
+// "PROGRAM: write error on standard output: REASON" when some of it was not written, the reason
+// being the one `output` kept or else the one the system gives.
+int closeStandardOutput(int status, const FailureKeeper& output, const std::string& program);
+
 } // namespace commandline

@@ -2,18 +2,15 @@
 #include "Arguments.h"
 #include "Console.h"
 #include "Module.h"
+#include "Options.h"
 #include "ScenarioFiles.h"
 #include "Streams.h"
 #include "Tarnhost.h"
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <iostream>
-#include <map>
-#include <set>
 #include <system_error>
 #include <utility>
 
@@ -50,76 +47,50 @@ constexpr char Help[] =
     "be carried out (or --check found nothing to check), 2 bad usage, unreadable input or\n"
     "output that cannot be written.\n";
 
-// A mistake on the command line, which the help explains; input that cannot be read is any
-// other exception. The message names it.
-struct UsageError : std::runtime_error {
-    using std::runtime_error::runtime_error;
-};
+using commandline::UsageError;
 
-// The options given, each with its value ("" for a switch), and the files named.
-struct Options {
-    std::map<std::string, std::string> values;
+// The options given, and the scenario files their operands name.
+struct Options : commandline::GivenOptions {
     std::vector<ScenarioFile> files;
-    bool has(const char* option) const { return values.count(option) != 0; }
 };
 
-// Reads the command line, GNU style: "--option=value" as well as "--option value", and "--"
-// ending the options. Returns at once on --help or --version; throws UsageError on a mistake.
+const commandline::OptionTable TarnhostOptions{
+    {"--check", "--transcript", "--effects", "--no-effects", "--no-init", "-i"},
+    {"-h", "--help", "--version"},
+    {{"--module", "a path"}, {"--record", "a file"}}};
+
+// Reads the command line and the files it names. Returns at once on --help or --version; throws
+// UsageError on a mistake.
 Options parseOptions(const std::vector<std::string>& arguments) {
-    static const std::set<std::string> switches{"--check",      "--transcript", "--effects",
-                                                "--no-effects", "--no-init",    "-i"};
-    Options options;
-    bool optionsEnded = false;
-    for (std::size_t index = 1; index < arguments.size(); ++index) {
-        const std::string& argument = arguments[index];
-        const std::size_t equals =
-            argument.rfind("--", 0) == 0 ? argument.find('=') : argument.npos;
-        const std::string option = argument.substr(0, equals);
-        const bool takesValue = option == "--module" || option == "--record";
-        const bool valueGiven = equals != argument.npos
-                                    ? equals + 1 < argument.size()
-                                    : index + 1 < arguments.size() && !arguments[index + 1].empty();
-        if (optionsEnded || argument == "-" || argument[0] != '-') {
-            options.files.push_back({argument, {}});
-        } else if (argument == "--") {
-            optionsEnded = true;
-        } else if (argument == "-h" || argument == "--help" || argument == "--version") {
-            options.values = {{argument == "--version" ? "--version" : "--help", ""}};
-            return options;
-        } else if (takesValue && valueGiven) {
-            options.values[option] =
-                equals != argument.npos ? argument.substr(equals + 1) : arguments[++index];
-        } else if (takesValue) {
-            throw UsageError(option + (option == "--module" ? " needs a path" : " needs a file"));
-        } else if (switches.count(argument) != 0) {
-            options.values[argument] = "";
-        } else {
-            throw UsageError("unknown option " + shown(argument));
-        }
+    const commandline::GivenOptions given = commandline::readOptions(arguments, TarnhostOptions);
+    if (given.has("-h") || given.has("--help") || given.has("--version")) {
+        return {{{{given.has("--version") ? "--version" : "--help", ""}}, {}}, {}};
     }
+    Options options{given, {}};
+    std::vector<std::string>& paths = options.operands;
     for (const auto& [one, other] :
          {std::pair{"--check", "--transcript"}, {"--effects", "--no-effects"}}) {
         if (options.has(one) && options.has(other)) {
             throw UsageError(std::string(one) + " and " + other + " cannot be combined");
         }
     }
-    if (options.has("-i") && !options.files.empty()) {
+    if (options.has("-i") && !paths.empty()) {
         throw UsageError("-i plays no files");
-    } else if (options.files.empty() && !options.has("-i") && !isatty(STDIN_FILENO)) {
-        options.files.push_back({"-", {}}); // standard input plays as a file does
+    } else if (paths.empty() && !options.has("-i") && !isatty(STDIN_FILENO)) {
+        paths.push_back("-"); // standard input plays as a file does
     }
     for (const auto& [option, needsFiles] : {std::pair{"--check", true},
                                              {"--transcript", true},
                                              {"--no-init", false},
                                              {"--record", false}}) {
-        if (options.has(option) && options.files.empty() == needsFiles) {
+        if (options.has(option) && paths.empty() == needsFiles) {
             throw UsageError(option + std::string(needsFiles
                                                       ? " needs a FILE, or - for standard input"
                                                       : " applies to interactive mode only"));
         }
     }
-    for (const ScenarioFile& given : std::exchange(options.files, {})) {
-        commandline::addScenarioFiles(given.path, options.files);
+    for (const std::string& path : paths) {
+        commandline::addScenarioFiles(path, options.files);
     }
     const std::string& module = options.values["--module"];
     options.values["--module"] = module.empty() ? fs::u8path(commandline::programPath())
@@ -128,22 +99,6 @@ Options parseOptions(const std::vector<std::string>& arguments) {
                                                       .u8string()
                                                 : fs::absolute(fs::u8path(module)).u8string();
     return options;
-}
-
-// The exit status once standard output is flushed and closed: `status`, or 2 with a message
-// naming it, and the reason `output` kept or the system gives, when some of it was not written.
-int closeStandardOutput(int status, const commandline::FailureKeeper& output) {
-    errno = 0;
-    const bool flushed = std::cout.flush() && std::ferror(stdout) == 0;
-    int reason = output.firstFailure() != 0 ? output.firstFailure() : errno;
-    std::cout.rdbuf(nullptr); // closed here, so nothing may flush it as the program ends
-    if (std::fclose(stdout) == 0 && flushed) {
-        return status;
-    }
-    reason = reason != 0 ? reason : errno;
-    std::cerr << "tarnhost: write error on standard output"
-              << (reason != 0 ? std::string(": ") + std::strerror(reason) : "") << "\n";
-    return 2;
 }
 
 // Plays the scenario at `path`, or standard input for "-" (read through `standardInput`, where
@@ -237,5 +192,5 @@ int main(int argumentCount, char** arguments) {
         std::cerr << "tarnhost: " << error.what() << "\n";
         return 2;
     }
-    return closeStandardOutput(play(options), output);
+    return commandline::closeStandardOutput(play(options), output, "tarnhost");
 }
