@@ -30,11 +30,9 @@ struct ScenarioError : std::runtime_error {
 // \\ for a quote and a backslash; '#' outside quotes starts a comment. Throws on an unterminated
 // quote and on a control byte in a word (a NUL would cut a host record's text short).
 std::vector<std::string> splitWords(const std::string& line);
-// The word as a line must give it to be read back by splitWords: in double quotes, with \" and
-// \\, when it is empty or holds a blank, a tab, '#', a quote or a backslash; as it is otherwise.
-std::string wordAsTyped(const std::string& word);
 // What Tab completes at the end of `beforeCursor`, the part of a line typed before the cursor:
-// the word under way (quoted or not) and each word of `words` it begins, as a line gives it.
+// the word under way (quoted or not) and each word of `words` it begins, as a line must give it
+// to be read back by splitWords (in double quotes when it holds a blank, '#', '"' or '\\').
 // Nothing inside a comment.
 terminal::Completion completion(const std::string& beforeCursor,
                                 const std::vector<std::string>& words);

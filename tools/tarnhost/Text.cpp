@@ -4,34 +4,43 @@
 
 namespace tarnhost {
 
-std::vector<std::string> splitWords(const std::string& line) {
+namespace {
+
+// The words of a line as splitWords reads them, unchecked: where the last one starts, whether its
+// closing quote is missing, whether the line ends inside it, and whether a comment ends the line.
+struct ScannedWords {
     std::vector<std::string> words;
-    for (std::size_t at = line.find_first_not_of(" \t"); at < line.size() && line[at] != '#';
-         at = line.find_first_not_of(" \t", at)) {
+    std::size_t lastStart = 0;
+    bool unterminated = false, endsInside = false, comment = false;
+};
+
+ScannedWords scanWords(const std::string& line) {
+    ScannedWords scanned;
+    std::size_t at = line.find_first_not_of(" \t");
+    for (; at < line.size() && line[at] != '#'; at = line.find_first_not_of(" \t", at)) {
         std::string word;
-        if (line[at] == '"') {
+        const bool quoted = line[at] == '"';
+        scanned.lastStart = at;
+        if (quoted) {
             for (++at; at < line.size() && line[at] != '"'; ++at) {
                 at += line[at] == '\\' && at + 1 < line.size() ? 1u : 0u;
                 word += line[at];
             }
-            if (at++ >= line.size()) {
-                throw ScenarioError("unterminated quoted text");
-            }
+            scanned.unterminated = at++ >= line.size();
         } else {
             for (; at < line.size() && line[at] != ' ' && line[at] != '\t'; ++at) {
                 word += line[at];
             }
         }
-        for (const char byte : word) {
-            if (terminal::isControl(static_cast<unsigned char>(byte))) {
-                throw ScenarioError(quoted(word) + " holds a control byte");
-            }
-        }
-        words.push_back(word);
+        scanned.endsInside = at >= line.size() && (!quoted || scanned.unterminated);
+        scanned.words.push_back(word);
     }
-    return words;
+    scanned.comment = at < line.size();
+    return scanned;
 }
 
+// The word as a line must give it to be read back by splitWords: in double quotes, with \" and
+// \\, when it is empty or holds a blank, a tab, '#', a quote or a backslash; as it is otherwise.
 std::string wordAsTyped(const std::string& word) {
     if (!word.empty() && word.find_first_of(" \t#\"\\") == std::string::npos) {
         return word;
@@ -43,34 +52,29 @@ std::string wordAsTyped(const std::string& word) {
     return typed + "\"";
 }
 
-terminal::Completion completion(const std::string& beforeCursor,
-                                const std::vector<std::string>& words) {
-    // The word under way starts at the first byte after a blank, or after a closing quote.
-    std::size_t start = beforeCursor.size();
-    bool quoting = false;
-    for (std::size_t at = 0; at < beforeCursor.size(); ++at) {
-        const char byte = beforeCursor[at];
-        if (quoting) {
-            at += byte == '\\' ? 1u : 0u;
-            quoting = byte != '"';
-            start = quoting ? start : beforeCursor.size();
-        } else if (byte == ' ' || byte == '\t') {
-            start = beforeCursor.size();
-        } else if (byte == '#' && start == beforeCursor.size()) {
-            return {at, {}}; // a comment
-        } else if (start == beforeCursor.size()) {
-            start = at;
-            quoting = byte == '"';
+} // namespace
+
+std::vector<std::string> splitWords(const std::string& line) {
+    const ScannedWords scanned = scanWords(line);
+    for (std::size_t index = 0; index < scanned.words.size(); ++index) {
+        if (scanned.unterminated && index + 1 == scanned.words.size()) {
+            throw ScenarioError("unterminated quoted text");
+        }
+        for (const char byte : scanned.words[index]) {
+            if (terminal::isControl(static_cast<unsigned char>(byte))) {
+                throw ScenarioError(quoted(scanned.words[index]) + " holds a control byte");
+            }
         }
     }
-    std::string typed; // what the word says so far, its quotes taken off
-    for (std::size_t at = start; at < beforeCursor.size(); ++at) {
-        const bool escape = beforeCursor[start] == '"' && beforeCursor[at] == '\\';
-        at += escape ? 1u : 0u;
-        typed += at == start && beforeCursor[at] == '"' ? "" : beforeCursor.substr(at, 1);
-    }
-    terminal::Completion found{start, {}};
-    for (const std::string& word : words) {
+    return scanned.words;
+}
+
+terminal::Completion completion(const std::string& beforeCursor,
+                                const std::vector<std::string>& words) {
+    const ScannedWords scanned = scanWords(beforeCursor); // after a blank or a quote, no word
+    terminal::Completion found{scanned.endsInside ? scanned.lastStart : beforeCursor.size(), {}};
+    const std::string typed = scanned.endsInside ? scanned.words.back() : "";
+    for (const std::string& word : scanned.comment ? std::vector<std::string>() : words) {
         if (word.compare(0, typed.size(), typed) == 0) {
             found.choices.push_back(wordAsTyped(word));
         }
