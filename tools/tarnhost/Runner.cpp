@@ -32,12 +32,11 @@ struct Step {
 
 // A scenario's lines up to its end or its line `quit` or `exit`, each ended by "\n" (a "\r"
 // before it and a byte-order mark at the start taken off), kept in one text so that a file costs
-// about a byte of memory per byte; the expected lines among them; and the number of the line for
-// which the file is refused, with the reason, when it is.
+// about a byte of memory per byte; the expected lines among them; and, when the file is refused,
+// "LINE: why".
 struct ScenarioText {
     std::string lines;
     std::size_t expectedLines = 0;
-    int refusedLine = 0;
     std::string refusal;
 };
 
@@ -58,21 +57,20 @@ ScenarioText readScenario(std::istream& in) {
     bool placed = false; // whether an expected line may come next
     for (int number = 1; std::getline(in, line); ++number) {
         if (number == 1 && (line.rfind("\xFF\xFE", 0) == 0 || line.rfind("\xFE\xFF", 0) == 0)) {
-            text.refusedLine = 1;
-            text.refusal = "UTF-16 text: save it as UTF-8";
+            text.refusal = "1: UTF-16 text: save it as UTF-8";
         }
         line.erase(0, number == 1 && line.rfind(ByteOrderMark, 0) == 0 ? 3 : 0);
         line.erase(line.empty() || line.back() != '\r' ? line.size() : line.size() - 1);
         const bool expected = markedLine(line, '>', rest);
-        if (expected && !placed && text.refusedLine == 0) {
-            text.refusedLine = number;
-            text.refusal = "an expected line ('>') must follow the line that prints it";
+        if (expected && !placed && text.refusal.empty()) {
+            text.refusal = std::to_string(number) +
+                           ": an expected line ('>') must follow the line that prints it";
         }
         text.expectedLines += expected ? 1 : 0;
         placed = expected ? placed
                           : !markedLine(line, '#', rest) &&
                                 line.find_first_not_of(" \t") != std::string::npos;
-        if (text.refusedLine == 0) {
+        if (text.refusal.empty()) {
             text.lines.append(line).push_back('\n');
         }
         if (!expected && endsScenario(line)) {
@@ -123,8 +121,8 @@ PlayReport playScenario(Session& session, const std::string& name, std::istream&
     const std::string shownName = shownPath(name);
     const ScenarioText text = readScenario(in);
     report.expectedLines = text.expectedLines;
-    if (text.refusedLine != 0) {
-        errors << shownName << ":" << text.refusedLine << ": " << text.refusal << "\n";
+    if (!text.refusal.empty()) {
+        errors << shownName << ":" << text.refusal << "\n";
         report.refused = true;
     } else if (style == PlayStyle::Transcript) {
         out << "Tarnwick, played by tarnhost from " << shownName << "\n\n" << TranscriptLegend;
