@@ -29,10 +29,4 @@ TypedLine readPlainLine(std::istream& in, bool typed, std::string& line);
 bool interruptedWhile(const std::function<void()>& read);
 #endif
 
-#if !defined(_WIN32)
-// Calls `read` with Ctrl-C (SIGINT) making the read under way fail with EINTR instead of ending
-// the program; whether Ctrl-C was pressed meanwhile.
-bool interruptedWhile(const std::function<void()>& read);
-#endif
-
 } // namespace terminal
