@@ -8,14 +8,18 @@ namespace tarnwick {
 
 namespace {
 
-// Stamps the instance's handle into word 0 and calls the host's callback once; drops the event
-// when there is no callback or the handle is 0.
-void sendToHost(BotInstance& instance, BotEvent& event) {
-    if (instance.hostCallback == nullptr || instance.handle == 0) {
+// Stamps `handle` into word 0 and calls the host's callback once; drops the event when there is
+// no callback or the handle is 0.
+void sendToHost(HostCallback callback, std::uint32_t handle, BotEvent& event) {
+    if (callback == nullptr || handle == 0) {
         return;
     }
-    event.handle = instance.handle;
-    instance.hostCallback(&event);
+    event.handle = handle;
+    callback(&event);
+}
+
+void sendToHost(BotInstance& instance, BotEvent& event) {
+    sendToHost(instance.hostCallback, instance.handle, event);
 }
 
 } // namespace
@@ -36,6 +40,11 @@ void sendPrivate(BotInstance& instance, HostAddress player, const char* text) {
 void sendPublic(BotInstance& instance, const char* text) {
     BotEvent event = buildSayEvent(SayPublic, 0, 0, text);
     sendToHost(instance, event);
+}
+
+void sendEchoThrough(HostCallback callback, std::uint32_t handle, const char* text) {
+    BotEvent event = buildEchoEvent(text);
+    sendToHost(callback, handle, event);
 }
 
 } // namespace tarnwick

@@ -1,32 +1,17 @@
 #include "entry/Talk.h"
 
 #include "bot/InstanceRegistry.h"
+#include "bot/Senders.h"
 #include "entry/Dispatch.h"
 #include "host/EventCodes.h"
-#include "host/OutboundEvents.h"
 
 #include <cstring>
 
 namespace tarnwick {
 
-namespace {
-
+// What the host hears of a bot whose instance could not be made at the handshake: a literal, so
+// nothing is allocated.
 constexpr char OutOfMemoryText[] = "DLL plugin cannot connect.  Out of memory.";
-
-// Tells the host that the bot of a handshake cannot be served, since its instance could not be
-// made: one console line, a literal (nothing is allocated), straight through the callback that
-// the handshake carries. Nothing goes out without a callback or for handle 0, as for any send.
-void refuseForWantOfMemory(const BotEvent& init) {
-    const HostCallback callback = reinterpret_cast<HostCallback>(init.p2);
-    if (callback == nullptr || init.handle == 0) {
-        return;
-    }
-    BotEvent echo = buildEchoEvent(OutOfMemoryText);
-    echo.handle = init.handle;
-    callback(&echo);
-}
-
-} // namespace
 
 void talk(const BotEvent* event) noexcept {
     if (event == nullptr) {
@@ -45,7 +30,8 @@ void talk(const BotEvent* event) noexcept {
         // the host's one delivery of the callback and the lists, so a bot that misses it could
         // never speak: the host is told instead of being left with a silent bot.
         if (received.code == EventInit) {
-            refuseForWantOfMemory(received);
+            sendEchoThrough(reinterpret_cast<HostCallback>(received.p2), received.handle,
+                            OutOfMemoryText);
         }
         return;
     }
