@@ -54,6 +54,18 @@ window() {
         PS1='$ ' HISTFILE= "$@" bash --norc --noprofile)"
 }
 
+# Waits until window NAME's shell prompts, its last line showing "$ " alone: keys typed before
+# the shell has the terminal back from a stopped job may be dropped.
+shell_prompts() {
+    local tries
+    for ((tries = 0; tries < patience; tries++)); do
+        [[ $(terminal capture-pane -p -t "$1" | grep -v '^$' | tail -n 1) == '$' ]] && return 0
+        sleep 0.1
+    done
+    echo "  window $1 never showed the shell's prompt"
+    return 1
+}
+
 # Types TEXT into window NAME as it is; keys sends tmux key names (Enter, Tab, C-c, Up).
 typed() { terminal send-keys -t "$1" -l "$2"; }
 keys() { terminal send-keys -t "$@"; }
@@ -121,7 +133,8 @@ a_resize_keeps_the_session_and_the_line_being_typed() {
 
 ctrl_z_then_fg_resumes_the_session_and_the_line_being_typed() {
     window stop && start stop && typed stop "arrive Be" && shows stop "bot 1> arrive Be" &&
-        keys stop C-z && answer stop fg "bot 1> arrive Be" 2 && answer stop "a" "  Bea arrives"
+        keys stop C-z && shows stop "[ended 148]" && shell_prompts stop &&
+        answer stop fg "bot 1> arrive Be" 2 && answer stop "a" "  Bea arrives"
 }
 
 ctrl_c_cancels_the_line_being_typed_and_prompts_again() {
