@@ -10,6 +10,7 @@ tarnhost=$1
 module=$2
 here=$3
 version=$4
+umask 022 # what the rows make, every user may read, whatever umask the caller set
 scratch=$(mktemp -d)
 trap 'chmod -R u+rwx "$scratch" && rm -rf "$scratch"' EXIT
 cd "$scratch" || exit 1
@@ -70,7 +71,8 @@ cp mod/demo.scn mod/-demo.scn
 # copies of the program and the module in the scratch folder, which every user can enter wherever
 # the build lies. A build that counts coverage writes its counts under GCOV_PREFIX, here a folder
 # the user nobody may write to, since the build folder may be out of that user's reach.
-mkdir runner runner/counts && chmod 777 runner/counts && cp "$tarnhost" "$module" runner/
+mkdir runner runner/counts && cp "$tarnhost" "$module" runner/ &&
+    chmod 755 runner/* && chmod 777 runner/counts # the build's modes may shut others out
 printf '#!/bin/sh\nexport GCOV_PREFIX=%q\n%s %q "$@"\n' "$scratch/runner/counts" \
     "$( ((EUID == 0)) && echo 'exec setpriv --reuid=65534 --regid=65534 --clear-groups --')" \
     "$scratch/runner/$(basename "$tarnhost")" >as-user
