@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The coverage leg's one test: runs every other test of a build made with gcc's coverage, from
 # counts set to nothing, then reports the lines and branches of src/ with gcovr, file by file in
-# the output and as HTML in BUILD/coverage/index.html. Fails when a test fails, or unless every
+# the output and as HTML in BUILD/coverage/index.html. Fails when a test fails (what it printed is
+# shown again last, and the tests' whole output is in BUILD/coverage/tests.log), or unless every
 # line and every branch of src/ was run.
 #   tests/coverage.sh CTEST BUILD_DIRECTORY
 #
@@ -29,9 +30,11 @@ if ! command -v gcovr >/dev/null 2>&1; then
 fi
 
 find "$build" -name '*.gcda' -delete
+mkdir -p "$build/coverage"
+tests_log=$build/coverage/tests.log
 "$ctest" --test-dir "$build" --label-exclude '^coverage$' --parallel 2 --timeout 300 \
-    --output-on-failure --no-tests=error
-tests_status=$?
+    --output-on-failure --no-tests=error | tee "$tests_log"
+tests_status=${PIPESTATUS[0]}
 
 report=(
     # Counts are looked for in the build folder alone: the rest of the tree may hold links that
@@ -44,7 +47,6 @@ report=(
     # another line).
     --exclude-directories '.*/reliability_soak\.dir'
 )
-mkdir -p "$build/coverage"
 echo
 echo "=== coverage of src/: lines"
 "${report[@]}" --txt || exit 1
@@ -54,6 +56,11 @@ echo "=== coverage of src/: branches"
 coverage_status=$?
 echo "HTML report: $build/coverage/index.html"
 if ((tests_status != 0)); then
+    # The report is long: what each failing test printed is shown again here, at the end of the
+    # log, where a reader of its last lines finds it.
+    echo "=== the tests that failed, with what they printed"
+    awk '/^ *[0-9]+\/[0-9]+ Test +#/ { shown = $0 !~ /Passed/ } shown && !/^ *Start +[0-9]+:/' \
+        "$tests_log"
     echo "FAIL: a test failed"
     exit 1
 fi
