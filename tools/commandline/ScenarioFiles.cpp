@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <filesystem>
+#include <new>
 
 #if defined(_WIN32)
 #include <windows.h>
@@ -174,6 +176,27 @@ void addScenarioFiles(const std::string& path, std::vector<ScenarioFile>& files)
     }
     std::sort(found.begin(), found.end());
     files.insert(files.end(), found.begin(), found.end());
+}
+
+std::string readScenarioFile(const std::string& path, DescriptorReader& standardInput,
+                             const std::function<void(std::istream&)>& read) {
+    const bool named = path != "-";
+    const int descriptor = named ? openForReading(path) : -1;
+    if (named && descriptor < 0) {
+        return openFailure(path, {errno, std::generic_category()});
+    }
+    DescriptorReader file(descriptor, true);
+    std::istream in(named ? &file : &standardInput);
+    in.exceptions(std::ios::badbit); // a read that fails throws the reader's reason
+    const std::string shownName = named ? shownPath(path) : "standard input";
+    try {
+        read(in);
+        return "";
+    } catch (const std::system_error& error) {
+        return "read error on " + shownName + ": " + error.code().message();
+    } catch (const std::bad_alloc&) {
+        return shownName + ": out of memory";
+    }
 }
 
 } // namespace commandline

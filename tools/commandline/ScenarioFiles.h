@@ -3,6 +3,10 @@
 // Every path is UTF-8, on Windows too.
 #pragma once
 
+#include "Streams.h"
+
+#include <functional>
+#include <istream>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -27,5 +31,11 @@ std::string openFailure(const std::string& file, std::error_code problem);
 // or enter, a folder without a scenario and a wildcard matching no file are appended with their
 // failure.
 void addScenarioFiles(const std::string& path, std::vector<ScenarioFile>& files);
+
+// Runs `read` over the scenario at `path`, or over `standardInput` for "-" (where what `read`
+// leaves unread stays for the next), through a stream that throws when a read fails. Returns why
+// it could not be read, naming it: it cannot be opened or read, or memory ran out; else empty.
+std::string readScenarioFile(const std::string& path, DescriptorReader& standardInput,
+                             const std::function<void(std::istream&)>& read);
 
 } // namespace commandline

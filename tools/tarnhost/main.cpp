@@ -8,10 +8,8 @@
 #include "Tarnhost.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <filesystem>
 #include <iostream>
-#include <system_error>
 #include <utility>
 
 #if defined(_WIN32)
@@ -101,30 +99,6 @@ Options parseOptions(const std::vector<std::string>& arguments) {
     return options;
 }
 
-// Plays the scenario at `path`, or standard input for "-" (read through `standardInput`, where
-// what a scenario leaves unread stays for the next); `passed` says how it went. Returns why it
-// could not be played, naming it: it cannot be opened or read, or memory ran out; else empty.
-std::string playFile(tarnhost::Session& session, const std::string& path, tarnhost::PlayStyle style,
-                     commandline::DescriptorReader& standardInput, bool& passed) {
-    const bool named = path != "-";
-    const int descriptor = named ? commandline::openForReading(path) : -1;
-    if (named && descriptor < 0) {
-        return commandline::openFailure(path, {errno, std::generic_category()});
-    }
-    commandline::DescriptorReader file(descriptor, true);
-    std::istream in(named ? &file : &standardInput);
-    in.exceptions(std::ios::badbit); // a read that fails throws the reader's reason
-    const std::string shownName = named ? shownPath(path) : "standard input";
-    try {
-        passed = tarnhost::playScenario(session, path, in, style, std::cout, std::cerr).passed;
-        return "";
-    } catch (const std::system_error& error) {
-        return "read error on " + shownName + ": " + error.code().message();
-    } catch (const std::bad_alloc&) {
-        return shownName + ": out of memory";
-    }
-}
-
 // Plays the files named, each with the module loaded afresh so no bot state carries over, or
 // runs the interactive mode, or shows the help or the version; the exit status says how it went
 // (see Help). A file that cannot be opened or read fails alone, named, with exit status 2, and
@@ -157,9 +131,14 @@ int play(Options& options) {
         }
         const ScenarioFile& scenario = options.files[at];
         bool ok = false;
+        const auto playIn = [&](std::istream& in) {
+            ok = tarnhost::playScenario(session, scenario.path, in, style, std::cout, std::cerr)
+                     .passed;
+        };
         const std::string failure =
-            !scenario.failure.empty() ? scenario.failure
-                                      : playFile(session, scenario.path, style, standardInput, ok);
+            !scenario.failure.empty()
+                ? scenario.failure
+                : commandline::readScenarioFile(scenario.path, standardInput, playIn);
         if (!failure.empty()) {
             std::cerr << "tarnhost: " << failure << "\n";
             std::cout << (style == tarnhost::PlayStyle::Check
