@@ -54,40 +54,44 @@ window() {
         PS1='$ ' HISTFILE= "$@" bash --norc --noprofile)"
 }
 
-# Waits until window NAME's shell prompts, its last line showing "$ " alone: keys typed before
-# the shell has the terminal back from a stopped job may be dropped.
-shell_prompts() {
-    local tries
-    for ((tries = 0; tries < patience; tries++)); do
-        [[ $(terminal capture-pane -p -t "$1" | grep -v '^$' | tail -n 1) == '$' ]] && return 0
-        sleep 0.1
-    done
-    echo "  window $1 never showed the shell's prompt"
-    return 1
-}
-
 # Types TEXT into window NAME as it is; keys sends tmux key names (Enter, Tab, C-c, Up).
 typed() { terminal send-keys -t "$1" -l "$2"; }
 keys() { terminal send-keys -t "$@"; }
 
-# Waits up to 20 s (60 s under wine) until COUNT lines (1 unless given) of window NAME's screen
-# and scrollback hold TEXT. When they never do, says so and shows the end of the screen.
-shows() {
-    local name=$1 text=$2 count=${3:-1} tries
+# The lines of window NAME's screen and scrollback, a wrapped line joined whole.
+screen() { terminal capture-pane -p -J -S - -t "$1"; }
+
+# Runs COMMAND... every tenth of a second until it succeeds, for up to 20 s (60 s under wine).
+waits() {
+    local tries
     for ((tries = 0; tries < patience; tries++)); do
-        (($(terminal capture-pane -p -J -S - -t "$name" | grep -cF -- "$text") >= count)) &&
-            return 0
+        "$@" && return 0
         sleep 0.1
     done
-    echo "  window $name never showed '${text:0:80}' ($count times); its screen ends:"
-    terminal capture-pane -p -J -S - -t "$name" | grep -v '^$' | tail -n 8 | cut -c 1-120 |
-        sed 's/^/    | /'
     return 1
+}
+
+# Waits until COUNT lines (1 unless given) of window NAME's screen hold TEXT. When they never do,
+# says so and shows the end of the screen.
+shows() {
+    local name=$1 text=$2 count=${3:-1}
+    holds() { (($(screen "$name" | grep -cF -- "$text") >= count)); }
+    waits holds && return 0
+    echo "  window $name never showed '${text:0:80}' ($count times); its screen ends:"
+    screen "$name" | grep -v '^$' | tail -n 8 | cut -c 1-120 | sed 's/^/    | /'
+    return 1
+}
+
+# Waits until window NAME's shell prompts, its last line showing "$ " alone: keys typed before
+# the shell has the terminal back from a stopped job may be dropped.
+shell_prompts() {
+    prompts() { [[ $(screen "$1" | sed 's/[[:blank:]]*$//' | grep -v '^$' | tail -n 1) == '$' ]]; }
+    waits prompts "$1" || { echo "  window $1 never showed the shell's prompt" && return 1; }
 }
 
 # True when window NAME's screen and scrollback do not hold TEXT; says so when they do.
 lacks() {
-    if terminal capture-pane -p -J -S - -t "$1" | grep -qF -- "$2"; then
+    if screen "$1" | grep -qF -- "$2"; then
         echo "  window $1 shows '$2'"
         return 1
     fi
