@@ -6,3 +6,5 @@ set(CMAKE_CXX_FLAGS_INIT -m32)
 set(CMAKE_EXE_LINKER_FLAGS_INIT -m32)
 set(CMAKE_SHARED_LINKER_FLAGS_INIT -m32)
 set(CMAKE_MODULE_LINKER_FLAGS_INIT -m32)
+# pkg-config describes the i386 libraries, not the machine's own 64-bit ones.
+set(ENV{PKG_CONFIG_LIBDIR} /usr/lib/i386-linux-gnu/pkgconfig:/usr/share/pkgconfig)
