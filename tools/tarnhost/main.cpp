@@ -34,7 +34,8 @@ constexpr char Help[] =
     "A FILE may be a directory (its .scn files, walked in name order) or - (standard input).\n"
     "Without a FILE, tarnhost is interactive on a terminal ('help' there lists the lines of a\n"
     "scenario); otherwise it plays its standard input as it plays a file.\n"
-    "  --module PATH   the plug-in to load (default: the module beside tarnhost)\n"
+    "  --module PATH   the plug-in to load (default: the one beside tarnhost, else the one in\n"
+    "                  " TARNWICK_MODULE_FROM_PROGRAM " from tarnhost's folder, as installed)\n"
     "  --effects       game-server effects from the first line (the interactive default)\n"
     "  --no-effects    no game-server effects until 'effects on' (the default for files)\n"
     "  --no-init       interactive: deliver no handshake for you\n"
@@ -43,9 +44,23 @@ constexpr char Help[] =
     "  -h, --help      this help;  --version  the version\n"
     "Exit status: 0 everything printed what the files expect, 1 some line differs or cannot\n"
     "be carried out (or --check found nothing to check), 2 bad usage, unreadable input or\n"
-    "output that cannot be written.\n";
+    "output that cannot be written.\n" TARNHOST_EDITING_NOTE;
 
 using commandline::UsageError;
+
+// The module beside the real program, as in a build tree or the Windows package; where there is
+// none, the one where an installed tree keeps it, found from the program's own folder so that
+// the tree can move. The path beside the program when neither is there.
+std::string defaultModulePath() {
+    const fs::path folder = fs::u8path(commandline::programPath()).parent_path();
+    const fs::path beside = folder / TARNWICK_MODULE_NAME;
+    const fs::path installed =
+        (folder / fs::u8path(TARNWICK_MODULE_FROM_PROGRAM) / TARNWICK_MODULE_NAME)
+            .lexically_normal();
+    std::error_code ignored;
+    const bool useInstalled = !fs::exists(beside, ignored) && fs::exists(installed, ignored);
+    return (useInstalled ? installed : beside).u8string();
+}
 
 // The options given, and the scenario files their operands name.
 struct Options : commandline::GivenOptions {
@@ -91,11 +106,8 @@ Options parseOptions(const std::vector<std::string>& arguments) {
         commandline::addScenarioFiles(path, options.files);
     }
     const std::string& module = options.values["--module"];
-    options.values["--module"] = module.empty() ? fs::u8path(commandline::programPath())
-                                                      .parent_path()
-                                                      .append(TARNWICK_MODULE_NAME)
-                                                      .u8string()
-                                                : fs::absolute(fs::u8path(module)).u8string();
+    options.values["--module"] =
+        module.empty() ? defaultModulePath() : fs::absolute(fs::u8path(module)).u8string();
     return options;
 }
 
