@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the Windows package with scripts/package, unpacks it into a scratch folder and uses
-# it as an operator would under wine: the guide names the version the binaries carry, every
+# it as an operator would under wine: the guide names the version the binaries carry and holds
+# the checksum steps written beside the zip, tarnhost's manual is there as text, every
 # bundled scenario and one named in UTF-8 are checked, by folder and by the guide's wildcard
 # command, which passes over folders and matches in linear time, wildcards fold case beyond ASCII
 # and expand in folder names, the demo plays as a transcript, play-demo.cmd runs, a scenario
@@ -38,8 +39,10 @@ fail() {
     failures=$((failures + 1))
 }
 
-# The package holds the module, the runner, the guide, the demo launcher and every scenario.
-for entry in tarnwick.dll tarnhost.exe OPERATORS-GUIDE.txt CHANGELOG.txt play-demo.cmd; do
+# The package holds the module, the runner, the guide, the manual, the demo launcher and every
+# scenario.
+for entry in tarnwick.dll tarnhost.exe OPERATORS-GUIDE.txt TARNHOST.txt CHANGELOG.txt \
+    play-demo.cmd; do
     [[ -f $folder/$entry ]] || fail "$entry is not in the package"
 done
 for scenario in scenarios/*.scn; do
@@ -47,6 +50,17 @@ for scenario in scenarios/*.scn; do
 done
 
 cd "$folder" || exit 1
+echo "---- the checksum steps beside the zip are the guide's; the manual is text with CRLF ends"
+beside=$(dirname "$zip_path")/CHECKING-THE-DOWNLOAD.txt
+steps=$(tail -n +4 "$beside" 2>/dev/null)
+[[ -n $steps && $(<OPERATORS-GUIDE.txt) == *"$steps"* ]] &&
+    grep -qF "certutil -hashfile $(basename "$zip_path") SHA256" "$beside" ||
+    fail "the text beside the zip is missing, or the guide does not hold its steps"
+# Every line of TARNHOST.txt ends in CR LF, and it holds the reference's sections.
+[[ $(grep -c $'\r$' TARNHOST.txt) -eq $(wc -l <TARNHOST.txt) ]] &&
+    grep -qF 'THE SCENARIO LANGUAGE' TARNHOST.txt && grep -qF 'EXIT STATUS' TARNHOST.txt ||
+    fail "TARNHOST.txt is not the manual as text with Windows line ends"
+
 echo "---- the guide names the version the build writes"
 # True when GUIDE names the zip and Tarnwick's version as VERSION, and no other version.
 guide_names_version() {
@@ -61,8 +75,8 @@ guide_names_version() {
 version=$("$wine_run" tarnhost.exe --version | tr -d '\r')
 version=${version#tarnhost }
 [[ $(basename "$zip_path") == "tarnwick-$version-win32.zip" ]] &&
-    guide_names_version OPERATORS-GUIDE.txt "$version" ||
-    fail "the guide or the zip's name differs from tarnhost.exe's version '$version'"
+    guide_names_version OPERATORS-GUIDE.txt "$version" && grep -qF "Tarnwick $version" TARNHOST.txt ||
+    fail "the guide, the manual or the zip's name differs from tarnhost.exe's version '$version'"
 # The check itself fails on a guide that names an older version in one place.
 sed '0,/tarnwick-[^ ]*-win32/s//tarnwick-0.9.0-win32/' OPERATORS-GUIDE.txt >"$scratch/old-guide.txt"
 guide_names_version "$scratch/old-guide.txt" "$version" >/dev/null &&
