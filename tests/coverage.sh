@@ -18,8 +18,8 @@
 #
 # What is not counted, and why:
 # - branches the compiler makes for exceptions (--exclude-throw-branches): the core is built
-#   without exceptions, so none of them can be taken; in tools/ they are the paths of a library
-#   call that throws (std::bad_alloc), which tarnhost catches once per file;
+#   without exceptions, so none of them can be taken; in tools/ they are the paths by which any
+#   library call may throw (std::bad_alloc, a file system error), caught where a file is played;
 # - branches on lines with no code of their own, such as a closing brace, where gcc puts clean-up
 #   it generates (--exclude-unreachable-branches);
 # - the failing branch of an assert: the invariant holds in every run, or the test aborts. The
