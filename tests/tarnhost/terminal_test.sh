@@ -35,7 +35,9 @@ finish() {
             [[ $(terminal display-message -p -t "$pane" '#{pane_current_command}') == \
                 "$(basename "$tarnhost")" ]]
         }
-        playing && keys "$pane" C-c && typed "$pane" quit && keys "$pane" Enter || continue
+        if ! playing || ! keys "$pane" C-c || ! typed "$pane" quit || ! keys "$pane" Enter; then
+            continue
+        fi
         for ((tries = 0; tries < 50; tries++)); do
             playing || break
             sleep 0.1
