@@ -2,7 +2,7 @@
 """format_results.py DIRECTORY: writes bench/RESULTS.md on standard output from what
 scripts/bench left in DIRECTORY: suite.json and suite32.json (each build's event suite, from
 Google Benchmark's JSON reporter), callgrind/ and callgrind32/ (their callgrind dumps, named
-"NAME/PLAYERS/EVENTS") and replay.txt. Exits 1, after writing it all, when a run failed or an
+"NAME/PLAYERS/EVENTS"), replay.txt and check_files.txt (bench/check_files.sh). Exits 1, after writing it all, when a run failed or an
 event allocated beyond its allowance."""
 import json
 import pathlib
@@ -133,7 +133,12 @@ def main(directory):
            *table(instructions, sizes, lambda name, size: shown(counts[0].get((name, size)), 0)),
            *table(ratios, sizes, lambda key, size: shown(ratio(*key, size)))[2:], "",
            "## Replay of a busy flag game", "", "```",
-           (directory / "replay.txt").read_text().rstrip(), "```"]
+           (directory / "replay.txt").read_text().rstrip(), "```", "",
+           "## tarnhost --check against cat", "",
+           "`tarnhost --check` over a folder of small scenario files against `cat` of the same "
+           "files (found by `find`), both from the page cache, each the fastest of three runs "
+           "taken in turn (`bench/check_files.sh`). Target: 3 or below.", "", "```",
+           (directory / "check_files.txt").read_text().rstrip(), "```"]
     print("\n".join(out))
     for problem in problems:
         print(f"format_results: {problem}", file=sys.stderr)

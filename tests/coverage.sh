@@ -1,71 +1,144 @@
 #!/usr/bin/env bash
-# The coverage leg's one test: runs every other test of a build made with gcc's coverage, from
-# counts set to nothing, then reports the lines and branches of src/ with gcovr, file by file in
-# the output and as HTML in BUILD/coverage/index.html. Fails when a test fails (what it printed is
-# shown again last, and the tests' whole output is in BUILD/coverage/tests.log), or unless every
-# line and every branch of src/ was run.
-#   tests/coverage.sh CTEST BUILD_DIRECTORY
+# The coverage leg's two tests, over a build made with gcc's coverage:
+#   tests/coverage.sh src CTEST BUILD_DIRECTORY
+#     runs every other test of the build, from counts set to nothing, merges the counts they left
+#     into BUILD/coverage/counts.json, then reports the lines and branches of src/ file by file in
+#     the output and as HTML in BUILD/coverage/index.html (tools/ too). Fails when a test fails
+#     (what it printed is shown again last, and the tests' whole output is in
+#     BUILD/coverage/tests.log), or unless every line and every branch of src/ was run.
+#   tests/coverage.sh tools BUILD_DIRECTORY REQUIRED
+#     reports the lines and branches of tools/ from those counts, and the lines of every file
+#     under tools/; with REQUIRED ON, fails unless every line and 95% of the branches were run.
+#
+# Where counts are kept: a test that runs tarnhost programs many times over writes its counts
+# under a folder of its own (GCOV_PREFIX, set by the build for that test), and tests/tarnhost/
+# cli_test.sh keeps those of its rows run as nobody in another; gcov-tool merges each folder into
+# the build's own counts before anything is reported. No two tests ever write the same count file,
+# so a test that dies while writing damages no other test's counts.
 #
 # What is not counted, and why:
 # - branches the compiler makes for exceptions (--exclude-throw-branches): the core is built
-#   without exceptions, so none of them can be taken;
+#   without exceptions, so none of them can be taken; in tools/ they are the paths by which any
+#   library call may throw (std::bad_alloc, a file system error), caught where a file is played;
 # - branches on lines with no code of their own, such as a closing brace, where gcc puts clean-up
 #   it generates (--exclude-unreachable-branches);
 # - the failing branch of an assert: the invariant holds in every run, or the test aborts. The
 #   assert's line itself counts, so its condition is run;
+# - the Windows layer of tools/ (a file whose name holds "Windows"): CMake builds it for Windows
+#   alone, where gcc's counts cannot be taken under wine; the win32-tests leg runs its tests;
 # - what the source marks with GCOVR_EXCL_LINE, GCOVR_EXCL_BR_LINE or a GCOVR_EXCL_START and
 #   GCOVR_EXCL_STOP pair, each with a comment giving the reason.
 set -uo pipefail
 
-if (($# != 2)); then
-    echo "usage: $0 CTEST BUILD_DIRECTORY" >&2
+usage() {
+    echo "usage: $0 src CTEST BUILD_DIRECTORY | tools BUILD_DIRECTORY ON|OFF" >&2
     exit 2
-fi
-ctest=$1
-build=$2
+}
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 if ! command -v gcovr >/dev/null 2>&1; then
     echo "coverage: gcovr is not installed (scripts/install-deps installs it)"
     exit 1
 fi
 
-find "$build" -name '*.gcda' -delete
-mkdir -p "$build/coverage"
-tests_log=$build/coverage/tests.log
-"$ctest" --test-dir "$build" --label-exclude '^coverage$' --parallel 2 --timeout 300 \
-    --output-on-failure --no-tests=error | tee "$tests_log"
-tests_status=${PIPESTATUS[0]}
+# Prints the report of FOLDER (src or tools) from the merged counts, then the same with branches,
+# passing on any further gcovr options; returns gcovr's status.
+report() {
+    local folder=$1
+    shift
+    local from=(gcovr --add-tracefile "$build/coverage/counts.json" --root "$root"
+        --filter "$root/$folder/")
+    echo
+    echo "=== coverage of $folder/: lines"
+    "${from[@]}" --txt || return 1
+    echo "=== coverage of $folder/: branches"
+    "${from[@]}" --txt --branches "$@"
+}
 
-report=(
+# Runs every test but the coverage leg's own, merges their counts and writes counts.json.
+count_every_test() {
+    find "$build" -name '*.gcda' -delete
+    rm -rf "$build/coverage" && mkdir -p "$build/coverage/counts"
+    tests_log=$build/coverage/tests.log
+    "$ctest" --test-dir "$build" --label-exclude '^coverage$' --parallel 2 --timeout 300 \
+        --output-on-failure --no-tests=error | tee "$tests_log"
+    tests_status=${PIPESTATUS[0]}
+    # gcov-tool reads every count file under the folders it merges, so the tests' own folders
+    # are moved out of the build before each is merged into it.
+    local apart counts
+    apart=$(mktemp -d) && mv "$build/coverage/counts" "$apart/" || return 1
+    for counts in "$apart"/counts/*/; do
+        [[ -d $counts ]] || continue
+        # (gcov-tool fails on a folder without counts: then the first folder is copied whole.)
+        if [[ -z $(find "$build" -name '*.gcda' -print -quit) ]]; then
+            cp -R "$counts." "$build" || return 1
+        elif ! gcov-tool merge -o "$apart/merged" "$counts" "$build" >/dev/null ||
+            ! cp -R "$apart/merged/." "$build"; then
+            echo "FAIL: the counts in ${counts#"$apart"/} cannot be merged"
+            rm -rf "$apart"
+            return 1
+        fi
+        rm -rf "$apart/merged"
+    done
+    rm -rf "$apart"
     # Counts are looked for in the build folder alone: the rest of the tree may hold links that
     # lead out of it (the wine prefix's drive letters).
-    gcovr "$build" --root "$root" --filter "$root/src/" --object-directory "$build"
-    --exclude-throw-branches --exclude-unreachable-branches
-    --exclude-branches-by-pattern '\s*assert\(.*'
-    # The soak runs in the reliability leg only; its objects, never run here, hold nothing of
-    # what the tests run, and gcovr 5.2 stops on them (it cannot merge a function they place on
-    # another line).
-    --exclude-directories '.*/reliability_soak\.dir'
-)
-echo
-echo "=== coverage of src/: lines"
-"${report[@]}" --txt || exit 1
-echo "=== coverage of src/: branches"
-"${report[@]}" --txt --branches --html-details "$build/coverage/index.html" \
-    --fail-under-line 100 --fail-under-branch 100
-coverage_status=$?
-echo "HTML report: $build/coverage/index.html"
-if ((tests_status != 0)); then
-    # The report is long: what each failing test printed is shown again here, at the end of the
-    # log, where a reader of its last lines finds it.
-    echo "=== the tests that failed, with what they printed"
-    awk '/^ *[0-9]+\/[0-9]+ Test +#/ { shown = $0 !~ /Passed/ } shown && !/^ *Start +[0-9]+:/' \
-        "$tests_log"
-    echo "FAIL: a test failed"
-    exit 1
-fi
-if ((coverage_status != 0)); then
-    echo "FAIL: a line or a branch of src/ is run by no test"
-    exit 1
-fi
-echo "every line and every branch of src/ is run"
+    gcovr "$build" --root "$root" --filter "$root/src/" --filter "$root/tools/" \
+        --exclude "$root/tools/.*Windows[^/]*$" --object-directory "$build" \
+        --exclude-throw-branches --exclude-unreachable-branches \
+        --exclude-branches-by-pattern '\s*assert\(.*' \
+        --exclude-directories '.*/reliability_soak\.dir' \
+        --exclude-directories "$build/coverage" \
+        --json "$build/coverage/counts.json"
+    # (The soak runs in the reliability leg only; its objects, never run here, hold nothing of
+    # what the tests run, and gcovr 5.2 stops on them: it cannot merge a function they place on
+    # another line.)
+}
+
+case ${1:-} in
+src)
+    (($# == 3)) || usage
+    ctest=$2
+    build=$3
+    count_every_test || exit 1
+    report src --html-details "$build/coverage/index.html" \
+        --fail-under-line 100 --fail-under-branch 100
+    coverage_status=$?
+    echo "HTML report: $build/coverage/index.html"
+    if ((tests_status != 0)); then
+        # The report is long: what each failing test printed is shown again here, at the end
+        # of the log, where a reader of its last lines finds it.
+        echo "=== the tests that failed, with what they printed"
+        awk '/^ *[0-9]+\/[0-9]+ Test +#/ { shown = $0 !~ /Passed/ } shown && !/^ *Start +[0-9]+:/' \
+            "$tests_log"
+        echo "FAIL: a test failed"
+        exit 1
+    fi
+    if ((coverage_status != 0)); then
+        echo "FAIL: a line or a branch of src/ is run by no test"
+        exit 1
+    fi
+    echo "every line and every branch of src/ is run"
+    ;;
+tools)
+    (($# == 3)) || usage
+    build=$2
+    required=$3
+    [[ -f $build/coverage/counts.json ]] ||
+        { echo "FAIL: no counts: the test coverage.src has not run" && exit 1; }
+    report tools --fail-under-line 100 --fail-under-branch 95
+    coverage_status=$? # 2, 4 or 6: under a threshold; 1: gcovr could not report
+    ((coverage_status != 1)) || exit 1
+    echo "=== lines of the files under tools/"
+    (cd "$root" && find tools -type f -print0 | sort -z | xargs -0 wc -l)
+    if ((coverage_status == 0)); then
+        echo "every line and at least 95% of the branches of tools/ are run"
+    elif [[ $required == ON ]]; then
+        echo "FAIL: tools/ has a line, or more than 5% of its branches, that no test runs"
+        exit 1
+    else
+        echo "NOT REQUIRED: tools/ is short of every line and 95% of its branches run;"
+        echo "configure with -DTARNWICK_TOOLS_COVERAGE_REQUIRED=ON to make this a failure"
+    fi
+    ;;
+*) usage ;;
+esac

@@ -12,7 +12,14 @@ here=$3
 version=$4
 umask 022 # what the rows make, every user may read, whatever umask the caller set
 scratch=$(mktemp -d)
-trap 'chmod -R u+rwx "$scratch" && rm -rf "$scratch"' EXIT
+# A coverage build's counts of the rows run as nobody (below) are kept beside the test's own, for
+# tests/coverage.sh to merge, before the scratch folder goes.
+keep_counts() {
+    [[ -z ${GCOV_PREFIX:-} || ! -d $scratch/runner/counts ]] ||
+        { mkdir -p "$GCOV_PREFIX-as-nobody" &&
+            cp -R "$scratch/runner/counts/." "$GCOV_PREFIX-as-nobody"; }
+}
+trap 'keep_counts; chmod -R u+rwx "$scratch" && rm -rf "$scratch"' EXIT
 cd "$scratch" || exit 1
 failures=0
 rows=0
@@ -70,7 +77,8 @@ cp mod/demo.scn mod/-demo.scn
 # Root reads every folder: the rows about folders that cannot be read run as nobody, through
 # copies of the program and the module in the scratch folder, which every user can enter wherever
 # the build lies. A build that counts coverage writes its counts under GCOV_PREFIX, here a folder
-# the user nobody may write to, since the build folder may be out of that user's reach.
+# the user nobody may write to, since the build folder may be out of that user's reach; they keep
+# the layout GCOV_PREFIX_STRIP gives them.
 mkdir runner runner/counts && cp "$tarnhost" "$module" runner/ &&
     chmod 755 runner/* && chmod 777 runner/counts # the build's modes may shut others out
 printf '#!/bin/sh\nexport GCOV_PREFIX=%q\n%s %q "$@"\n' "$scratch/runner/counts" \

@@ -24,9 +24,25 @@ fi
 scratch=$(mktemp -d)
 # A server of its own, reading no configuration, with a terminal type that every system knows.
 terminal() { tmux -S "$scratch/socket" -f /dev/null "$@"; }
-# Ends every window's shell, and what runs in it, before the scratch folder goes.
+# Ends every window's tarnhost as a person does (Ctrl-C drops a half-typed line, then quit), so
+# that it exits by itself and a coverage build keeps its counts; then every window's shell, and
+# what runs in it, before the scratch folder goes.
 finish() {
-    local shell tries
+    local pane shell tries
+    for pane in $(terminal list-panes -a -F '#{pane_id}' 2>/dev/null); do
+        [[ $mode != WINE ]] || break # under wine, nothing of tarnhost is counted
+        playing() {
+            [[ $(terminal display-message -p -t "$pane" '#{pane_current_command}') == \
+                "$(basename "$tarnhost")" ]]
+        }
+        if ! playing || ! keys "$pane" C-c || ! typed "$pane" quit || ! keys "$pane" Enter; then
+            continue
+        fi
+        for ((tries = 0; tries < 50; tries++)); do
+            playing || break
+            sleep 0.1
+        done
+    done
     for shell in $(terminal list-panes -a -F '#{pane_pid}' 2>/dev/null); do
         terminal kill-server 2>/dev/null
         for ((tries = 0; tries < 50; tries++)); do
@@ -44,14 +60,18 @@ if ! terminal new-session -d -s test -x 100 -y 30 </dev/null ||
 fi
 
 # Opens window NAME: an interactive shell in $scratch/NAME, which is also its HOME, with its
-# history in $scratch/NAME/state, in a UTF-8 locale; each VAR=VALUE given overrides.
+# history in $scratch/NAME/state, in a UTF-8 locale; each VAR=VALUE given overrides. Where a
+# coverage build keeps its counts (GCOV_PREFIX...) passes through.
 window() {
     local name=$1
     shift
+    local counts=()
+    [[ -z ${GCOV_PREFIX:-} ]] ||
+        counts=(GCOV_PREFIX="$GCOV_PREFIX" GCOV_PREFIX_STRIP="${GCOV_PREFIX_STRIP:-0}")
     mkdir -p "$scratch/$name"
     terminal new-window -d -n "$name" -c "$scratch/$name" "$(printf '%q ' env -i PATH="$PATH" \
         HOME="$scratch/$name" XDG_STATE_HOME="$scratch/$name/state" LC_ALL=C.UTF-8 TERM=screen \
-        PS1='$ ' HISTFILE= "$@" bash --norc --noprofile)"
+        PS1='$ ' HISTFILE= "${counts[@]}" "$@" bash --norc --noprofile)"
 }
 
 # Types TEXT into window NAME as it is; keys sends tmux key names (Enter, Tab, C-c, Up).
