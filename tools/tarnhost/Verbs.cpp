@@ -1,9 +1,11 @@
 // The scenario language as one table of verbs: each row gives the verb's arguments, its help,
 // the event it delivers, how the story tells it and what it does. Parsing, `help` and the
 // transcript all read the table, so a new verb is one row and one action.
+#include "Verbs.h"
+
 #include "Description.h"
 #include "NearestWord.h"
-#include "Tarnhost.h"
+#include "PrintableText.h"
 
 #include <algorithm>
 #include <cctype>
@@ -14,6 +16,8 @@ namespace tarnhost {
 namespace {
 
 using namespace hostsim;
+using terminal::quoted;
+using terminal::shown;
 using Fills = std::vector<std::string>;
 constexpr std::uint32_t NoEvent = 0xFFFFFFFF;
 enum Group { Setup, Event, Looking }; // where help lists a verb
@@ -523,26 +527,25 @@ Grammar grammarOf(const std::string& pattern) {
     return grammar;
 }
 
-// The words of a line read against `verb`'s arguments; throws naming the usage when they do
-// not fit.
-Arguments readArguments(const Verb& verb, const std::vector<std::string>& words) {
+// The rest of a line's words, read one at a time against `verb`'s arguments; throws naming the
+// usage at the first word that does not fit, or when some are missing.
+Arguments readArguments(const Verb& verb, WordReader& words) {
     const std::string usage =
         "usage: " + std::string(verb.name) + (*verb.arguments != '\0' ? " " : "") + verb.arguments;
     const Grammar grammar = grammarOf(verb.arguments);
     Arguments arguments{verb, {}, {}};
-    for (std::size_t at = 1; at < words.size(); ++at) {
-        const auto keyword = grammar.keywords.find(words[at]);
+    for (std::string word; words.next(word);) {
+        const auto keyword = grammar.keywords.find(word);
         if (arguments.values.size() >= grammar.required && keyword != grammar.keywords.end()) {
-            if (keyword->second && at + 1 >= words.size()) {
-                throw ScenarioError(quoted(words[at]) + " needs a value");
+            std::string value;
+            if (keyword->second && !words.next(value)) {
+                throw ScenarioError(quoted(word) + " needs a value");
             }
-            const std::string& key = words[at];
-            at += keyword->second ? 1u : 0u;
-            arguments.fields[key] = keyword->second ? words[at] : "";
+            arguments.fields[word] = value;
         } else if (arguments.values.size() < grammar.required + grammar.optional) {
-            arguments.values.push_back(words[at]);
+            arguments.values.push_back(word);
         } else {
-            throw ScenarioError("unexpected " + quoted(words[at]) + "; " + usage);
+            throw ScenarioError("unexpected " + quoted(word) + "; " + usage);
         }
     }
     bool groupsGiven = true;
@@ -656,7 +659,7 @@ Fills showHelp(Session&, const Arguments& arguments, LineResult& result) {
 
 } // namespace
 
-std::vector<std::string> wordsToComplete(Session& session) {
+std::vector<std::string> languageWords() {
     std::vector<std::string> words{"events", "null", "none", "on", "off", "flag-grab", "flag-drop"};
     for (const Verb& verb : Verbs) {
         words.push_back(verb.name);
@@ -664,28 +667,20 @@ std::vector<std::string> wordsToComplete(Session& session) {
             words.push_back(keyword.first);
         }
     }
-    const hostsim::Arena& arena = currentArena(session);
-    for (const auto& record : arena.players()) {
-        words.insert(words.end(), {record->name(), "@" + record->name()});
-    }
-    for (const auto& record : arena.flags()) {
-        words.insert(words.end(), {arena.flagName(*record), "%" + arena.flagName(*record)});
-    }
-    std::sort(words.begin(), words.end());
-    words.erase(std::unique(words.begin(), words.end()), words.end());
     return words;
 }
 
 LineResult perform(Session& session, const std::string& line) {
     LineResult result;
-    const std::vector<std::string> words = splitWords(line);
-    if (words.empty()) {
+    WordReader words(line);
+    std::string name;
+    if (!words.next(name)) {
         return result;
     }
-    const Verb* verb = verbNamed(words[0]);
+    const Verb* verb = verbNamed(name);
     if (verb == nullptr) {
-        throw ScenarioError("unknown verb " + quoted(words[0]) +
-                            didYouMean(words[0], verbNames(false), " (try 'help')"));
+        throw ScenarioError("unknown verb " + quoted(name) +
+                            didYouMean(name, verbNames(false), " (try 'help')"));
     }
     const Fills fills = verb->act(session, readArguments(*verb, words), result);
     result.acted = verb->group != Looking;
@@ -700,7 +695,8 @@ LineResult perform(Session& session, const std::string& line) {
     result.action = shown(result.action + story.substr(at));
     result.story = result.acted ? result.story : result.output;
     for (std::vector<std::string>* lines : {&result.output, &result.story}) {
-        std::transform(lines->begin(), lines->end(), lines->begin(), shownLine); // no raw bytes
+        std::transform(lines->begin(), lines->end(), lines->begin(),
+                       terminal::shownLine); // no raw bytes
     }
     return result;
 }
