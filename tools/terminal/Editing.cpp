@@ -159,7 +159,7 @@ void tellSize(EditLine* editor) {
         size.ws_row >= 1) {
         el_resize(editor);
     } else {
-        el_set(editor, EL_SETTC, "co", std::to_string(NarrowestColumns).c_str());
+        el_set(editor, EL_SETTC, "co", std::to_string(NarrowestColumns).c_str(), nullptr);
     }
 }
 
