@@ -91,8 +91,8 @@ struct EditingSession {
     std::string partial; // the bytes of a character being typed
     std::deque<wchar_t> keys;
     bool cancelled = false;
-    std::string historyFile, prompt;
-    std::wstring widePrompt;
+    std::string historyFile;
+    std::wstring prompt;
     const Completer* complete = nullptr;
 };
 
@@ -107,7 +107,7 @@ EditingSession& sessionOf(EditLine* editor) {
 
 // The prompt the editor shows, as the line being read gave it.
 wchar_t* promptOf(EditLine* editor) {
-    return sessionOf(editor).widePrompt.data();
+    return sessionOf(editor).prompt.data();
 }
 
 // The characters the UTF-8 bytes stand for, each byte outside valid UTF-8 as KeptByte + byte.
@@ -299,8 +299,7 @@ Editing openEditing(const std::string& application) {
 
 bool editLine(EditingSession& session, const std::string& prompt, const Completer& complete,
               std::string& line) {
-    session.prompt = prompt;
-    session.widePrompt = decoded(prompt);
+    session.prompt = decoded(prompt);
     session.complete = &complete;
     const wchar_t* typed = nullptr;
     int count = 0;
