@@ -85,6 +85,9 @@ INSTANTIATE_TEST_SUITE_P(
         RefusedLine{"player \"A\x01"
                     "B\"",
                     "'A\\x01B' holds a control byte"},
+        RefusedLine{"player A\xC2\x85"
+                    "B",
+                    "'A\\xC2\\x85B' holds a control byte"},
         RefusedLine{"grab Max south", "'Max' carries 65535 flags, as many as a count holds"},
         RefusedLine{"arrive Cid access 2147483648",
                     "bad access '2147483648' (a whole number from -2147483648 to 2147483647 "

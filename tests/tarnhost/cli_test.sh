@@ -163,6 +163,12 @@ program=./reader-gone row 2 "tarnhost: write error on standard output: Broken pi
 if ! grep -q __asan_init "$tarnhost"; then
     printf '#!/bin/sh\nulimit -v 200000 && exec %q "$@"\n' "$tarnhost" >limited && chmod +x limited
     program=./limited row 2 "last: tarnhost: /dev/zero: out of memory" "" --check /dev/zero pass.scn
+    # Any shape of line costs about a byte per byte: 40 MB of two-byte words, or of expected lines.
+    { printf 'event 1'; head -c 40000000 /dev/zero | tr '\0' ' ' | sed 's/  / a/g'; } >words.scn
+    { echo tick; yes '>' | head -c 40000000; } >expected.scn
+    program=./limited row 1 "words.scn:1: unexpected 'a'; usage: event CODE [PARAMETER...]" "" \
+        words.scn
+    program=./limited row 1 "expected.scn:1: after 'tick'" "" --check expected.scn
 fi
 # --check over several files closes with the count.
 row 1 "last: 1 passed, 1 failed" "" --check pass.scn fail.scn

@@ -4,15 +4,19 @@
 # XDG_STATE_HOME), where it types keys and waits, reading the screen, for what must show. Rows
 # that need line editing run where tarnhost edits lines (MODE is ON); the others run in
 # plain-line mode too (OFF), and those of a Windows console under wine (WINE: TARNHOST is
-# tarnhost.exe). Exits 77 only when tmux is missing.
-#   terminal_test.sh TARNHOST MODULE MODE
+# tarnhost.exe). Exits 77 only when tmux is missing. ROWs named run alone.
+#   terminal_test.sh TARNHOST MODULE MODE [ROW...]
 set -uo pipefail
 
 tarnhost=$(realpath "$1")
 module=$(realpath "$2")
 mode=$3
 runner=()
+checker=() # what runs tarnhost in the row that watches its memory
 patience=200 # tenths of a second that anything may take to show
+if ! grep -q __asan_init "$1" && command -v valgrind >/dev/null; then
+    checker=(valgrind -q --error-exitcode=99)
+fi
 if [[ $mode == WINE ]]; then
     runner=("$(dirname "$(realpath "$0")")/../../cmake/wine-run")
     patience=600
@@ -73,6 +77,9 @@ window() {
         HOME="$scratch/$name" XDG_STATE_HOME="$scratch/$name/state" LC_ALL=C.UTF-8 TERM=screen \
         PS1='$ ' HISTFILE= "${counts[@]}" "$@" bash --norc --noprofile)"
 }
+
+# The process id of window NAME's shell.
+pane_shell() { terminal display-message -p -t "$1" '#{pane_pid}'; }
 
 # Types TEXT into window NAME as it is; keys sends tmux key names (Enter, Tab, C-c, Up).
 typed() { terminal send-keys -t "$1" -l "$2"; }
@@ -155,6 +162,49 @@ a_resize_keeps_the_session_and_the_line_being_typed() {
         terminal resize-window -t resize -x 60 -y 20 && answer resize "e" "  Ace arrives"
 }
 
+# Under valgrind where the build has no sanitizer of its own: memory stays whole while the
+# window narrows, step by step, to one column and one row and back, with keys typed at each size.
+narrowing_to_one_column_and_row_while_typing_keeps_memory_whole() {
+    local runner=("${checker[@]}" "${runner[@]}") size
+    window narrow && start narrow && typed narrow "arrive Narrowly" && shows narrow "Narrowly" &&
+        for size in "10 5" "3 2" "1 1" "2 1" "1 3" "1 1"; do
+            terminal resize-window -t narrow -x "${size% *}" -y "${size#* }" && sleep 0.3 &&
+                typed narrow "ab" && keys narrow Left BSpace && sleep 0.3 || return 1
+        done && terminal resize-window -t narrow -x 100 -y 30 && keys narrow C-u &&
+        answer narrow "arrive Nar" "  Nar arrives" && answer narrow quit "[ended 0]"
+}
+
+# The shell around tarnhost shares its process group, and outlives it.
+a_signal_ends_tarnhost_alone_never_its_process_group() {
+    local command
+    command=$(printf '%q ' "${runner[@]}" "$tarnhost" --module "$module")
+    window alone && typed alone "sh -c '$command; echo \"[its group\" \"lives on]\"'" &&
+        keys alone Enter && shows alone "bot 1>" &&
+        kill -TERM "$(pgrep -P "$(pgrep -P "$(pane_shell alone)")")" &&
+        shows alone "[its group lives on]"
+}
+
+# With no UTF-8 locale at all (LOCPATH empty), text typed keeps its bytes, and a byte that is not
+# UTF-8 is kept as a file keeps it.
+typing_with_no_utf8_locale_on_the_machine_keeps_every_byte() {
+    mkdir -p "$scratch/no-locales" && echo "leak:__argz_add_sep" >"$scratch/c-library.supp"
+    # The C library keeps the search path of a locale it could not find.
+    window bare LOCPATH="$scratch/no-locales" LSAN_OPTIONS=suppressions="$scratch/c-library.supp" &&
+        start bare --record bare.scn &&
+        answer bare "arrive Zoé" "  Zoé arrives" && typed bare "arrive Z" && keys bare -H e9 &&
+        answer bare "" '  Z\xE9 arrives' && answer bare quit "[ended 0]" &&
+        grep -qx "arrive Zoé" "$scratch/bare/bare.scn" &&
+        grep -qx $'arrive Z\xe9' "$scratch/bare/bare.scn"
+}
+
+a_recording_removed_mid_session_ends_it_naming_the_file() {
+    mkdir -p "$scratch/removed/gone"
+    window removed && start removed --record gone/rec.scn && answer removed "arrive Ann" "  Ann" &&
+        rm -r "$scratch/removed/gone" && answer removed "arrive Bo" \
+        "write error on gone/rec.scn: it was removed or replaced while recording" &&
+        shows removed "[ended 2]"
+}
+
 ctrl_z_then_fg_resumes_the_session_and_the_line_being_typed() {
     window stop && start stop && typed stop "arrive Be" && shows stop "bot 1> arrive Be" &&
         keys stop C-z && shows stop "[ended 148]" && shell_prompts stop &&
@@ -198,7 +248,9 @@ tab_quotes_the_names_it_completes_and_completes_every_word() {
         answer tab "" "the host sends event 24 (grab) with @Ann Lee %north #2" &&
         typed tab 'set-flag "nor' && keys tab Tab && typed tab "team non" && keys tab Tab &&
         answer tab "" "flag north #2 now belongs to nobody" &&
-        typed tab "effects of" && keys tab Tab && answer tab "" "game-server effects off"
+        typed tab "effects of" && keys tab Tab && answer tab "" "game-server effects off" &&
+        typed tab "ar" && keys tab Tab && shows tab "arena-enter  arena-leave  arrive" &&
+        typed tab "rive Cy" && keys tab Enter && shows tab "  Cy arrives"
 }
 
 two_sessions_at_once_keep_all_their_lines_in_the_history() {
@@ -217,19 +269,29 @@ a_session_whose_terminal_hangs_up_keeps_its_history() {
         shows after "bot 1> arrive Hup"
 }
 
-the_history_file_is_cut_to_its_last_1000_lines() {
-    local file=$scratch/bounded/state/tarnhost/history
-    mkdir -p "${file%/*}" && { echo _HiStOrY_V2_ && seq -f "arrive P%g" 1500; } >"$file" &&
-        window bounded && start bounded && answer bounded quit "[ended 0]" &&
+the_history_file_is_cut_to_its_last_1000_lines_through_a_symbolic_link() {
+    local file=$scratch/bounded/kept link=$scratch/bounded/state/tarnhost/history
+    mkdir -p "${link%/*}" && { echo _HiStOrY_V2_ && seq -f "arrive P%g" 1500; } >"$file" &&
+        ln -s ../../kept "$link" && window bounded && start bounded &&
+        answer bounded quit "[ended 0]" && [[ -L $link ]] &&
         (($(wc -l <"$file") == 1 + 1000 + 1)) # its first line, the last 1000, and quit
 }
 
-a_relative_xdg_state_home_is_ignored_for_home() {
+a_fifo_in_place_of_the_history_is_never_waited_on() {
+    mkdir -p "$scratch/fifo/state/tarnhost" && mkfifo "$scratch/fifo/state/tarnhost/history" &&
+        window fifo && start fifo && answer fifo "arrive Fi" "  Fi arrives" &&
+        answer fifo quit "[ended 0]"
+}
+
+a_relative_xdg_state_home_is_ignored_for_home_and_a_relative_home_too() {
     local home=HOME=$scratch/relative
     window relative XDG_STATE_HOME=state && start relative &&
         answer relative "arrive Rel" "  Rel arrives" && keys relative C-d &&
         shows relative "[ended 0]" && window elsewhere "$home" XDG_STATE_HOME=state &&
-        start elsewhere && keys elsewhere Up && shows elsewhere "bot 1> arrive Rel"
+        start elsewhere && keys elsewhere Up && shows elsewhere "bot 1> arrive Rel" &&
+        window homeless HOME=home XDG_STATE_HOME=state && start homeless &&
+        answer homeless "arrive Rh" "  Rh arrives" && answer homeless quit "[ended 0]" &&
+        [[ ! -e $scratch/homeless/home && ! -e $scratch/homeless/state ]]
 }
 
 rows=(
@@ -242,6 +304,8 @@ if [[ $mode != WINE ]]; then
         a_resize_keeps_the_session_and_the_line_being_typed
         ctrl_d_ends_the_session
         an_unknown_word_names_the_nearest_whatever_its_case_or_swapped_letters
+        a_signal_ends_tarnhost_alone_never_its_process_group
+        a_recording_removed_mid_session_ends_it_naming_the_file
     )
 fi
 if [[ $mode == ON ]]; then
@@ -251,9 +315,15 @@ if [[ $mode == ON ]]; then
         tab_quotes_the_names_it_completes_and_completes_every_word
         two_sessions_at_once_keep_all_their_lines_in_the_history
         a_session_whose_terminal_hangs_up_keeps_its_history
-        the_history_file_is_cut_to_its_last_1000_lines
-        a_relative_xdg_state_home_is_ignored_for_home
+        the_history_file_is_cut_to_its_last_1000_lines_through_a_symbolic_link
+        a_fifo_in_place_of_the_history_is_never_waited_on
+        a_relative_xdg_state_home_is_ignored_for_home_and_a_relative_home_too
+        narrowing_to_one_column_and_row_while_typing_keeps_memory_whole
+        typing_with_no_utf8_locale_on_the_machine_keeps_every_byte
     )
+fi
+if (($# > 3)); then
+    rows=("${@:4}")
 fi
 failures=0
 for row in "${rows[@]}"; do

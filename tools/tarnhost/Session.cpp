@@ -1,35 +1,10 @@
-#include "Tarnhost.h"
+#include "Session.h"
+
+#include "Story.h"
 
 namespace tarnhost {
 
 namespace {
-
-// Who says a line, in its short form and as told; '%' stands for the player addressed. A voice
-// without a short form appears in the story only.
-struct Voice {
-    const char *shortForm, *told;
-};
-constexpr Voice Console{"console: ", "plug-in -> host console: "};
-constexpr Voice Public{"arena: ", "plug-in -> everybody, public chat: "};
-constexpr Voice Private{"to %: ", "plug-in -> %, privately: "};
-constexpr Voice Other{"", "plug-in -> host: "};
-constexpr Voice Server{"server: ", "game server: "};
-constexpr Voice HostToPlugin{nullptr, "host -> plug-in: "};
-
-// Adds one line in both forms, '%' in them standing for `who`. A short line is marked "[bot N] "
-// unless it comes from bot 1, a told line unless it comes from the current bot.
-void say(Session& session, LineResult& result, std::uint32_t handle, const Voice& voice,
-         const std::string& text, const std::string& who = "") {
-    const auto form = [&](std::string pattern, std::uint32_t unmarked) {
-        const std::size_t mark = pattern.find('%');
-        return (handle == unmarked ? "" : "[bot " + std::to_string(handle) + "] ") +
-               (mark == std::string::npos ? pattern : pattern.replace(mark, 1, who)) + text;
-    };
-    if (voice.shortForm != nullptr) {
-        result.output.push_back(form(voice.shortForm, 1));
-    }
-    result.story.push_back(form(voice.told, session.current));
-}
 
 // Inside the host's callback: adds the line to the line being carried out.
 void hear(Session& session, const hostsim::SentEvent& sent) {
@@ -38,18 +13,19 @@ void hear(Session& session, const hostsim::SentEvent& sent) {
     }
     LineResult& result = *session.collecting;
     if (sent.isEcho() || sent.isPublic()) {
-        say(session, result, sent.handle, sent.isEcho() ? Console : Public, sent.text);
+        say(session, result, sent.handle, sent.isEcho() ? Voice::Console : Voice::Public,
+            sent.text);
     } else if (sent.isPrivate()) {
         const hostsim::PlayerRecord* target =
             session.host.arena(sent.handle).findPlayerByIdent(sent.target());
-        say(session, result, sent.handle, Private, sent.text,
+        say(session, result, sent.handle, Voice::Private, sent.text,
             target != nullptr ? target->name() : "#" + std::to_string(sent.target()));
     } else {
         std::string raw = "event code " + std::to_string(sent.code);
         for (const hostsim::Word parameter : sent.parameters) {
             raw += " " + std::to_string(parameter);
         }
-        say(session, result, sent.handle, Other, raw);
+        say(session, result, sent.handle, Voice::Other, raw);
     }
 }
 
@@ -59,9 +35,9 @@ void witness(Session& session, const hostsim::ServerDeed& deed) {
     if (session.collecting == nullptr) {
         return;
     }
-    say(session, *session.collecting, deed.handle, Server, deed.text);
+    say(session, *session.collecting, deed.handle, Voice::Server, deed.text);
     if (deed.moved != nullptr) {
-        say(session, *session.collecting, deed.handle, HostToPlugin,
+        say(session, *session.collecting, deed.handle, Voice::HostToPlugin,
             deed.moved->name() + " changes to team " + std::to_string(deed.moved->team()) +
                 " (was team " + std::to_string(deed.previousTeam) + ")");
     }

@@ -1,9 +1,11 @@
 // The scenario language as one table of verbs: each row gives the verb's arguments, its help,
 // the event it delivers, how the story tells it and what it does. Parsing, `help` and the
 // transcript all read the table, so a new verb is one row and one action.
+#include "Verbs.h"
+
 #include "Description.h"
-#include "NearestWord.h"
-#include "Tarnhost.h"
+#include "PrintableText.h"
+#include "VerbTable.h"
 
 #include <algorithm>
 #include <cctype>
@@ -14,50 +16,9 @@ namespace tarnhost {
 namespace {
 
 using namespace hostsim;
-using Fills = std::vector<std::string>;
-constexpr std::uint32_t NoEvent = 0xFFFFFFFF;
-enum Group { Setup, Event, Looking }; // where help lists a verb
-struct Verb;
-
-// A line's words as its verb's arguments describe them: the values in order, and each keyword
-// given with its value ("" for a switch).
-struct Arguments {
-    const Verb& verb;
-    std::vector<std::string> values;
-    std::map<std::string, std::string> fields;
-    bool has(const std::string& key) const { return fields.count(key) != 0; }
-    const std::string& operator[](std::size_t index) const { return values[index]; }
-};
-
-// What a verb does: checks every word it reads, throwing before it changes anything, then
-// acts, and returns the fill-ins of the verb's story.
-using Action = Fills (*)(Session&, const Arguments&, LineResult&);
-
-// A verb: its name, its arguments (VALUE must be given and [VALUE] may be, in order; then [key N]
-// and [switch] in any order, {key N|key N} one of them at least; [VALUE...] takes up to six
-// values), its help, where help lists it, the event it delivers, its story (the line in words,
-// "{}" for each fill-in of the action; null when the help says it), its action, and what the
-// plug-in reads through each parameter of its event: '-' nothing, 'P' a player, 'F' a flag, 'C'
-// a command, 'H' a host list or callback.
-struct Verb {
-    const char *name, *arguments, *help;
-    Group group;
-    std::uint32_t code;
-    const char* story;
-    Action act;
-    const char* reads = "";
-};
-
-const Verb* verbNamed(const std::string& name, std::uint32_t code = NoEvent);
-std::vector<std::string> verbNames(bool events);
-
-// " (did you mean 'NAME'?)" for the name of `names` nearest to `typed`; `otherwise` when none is
-// near.
-std::string didYouMean(const std::string& typed, const std::vector<std::string>& names,
-                       const std::string& otherwise) {
-    const std::string nearest = terminal::nearestWord(typed, names);
-    return nearest.empty() ? otherwise : " (did you mean '" + nearest + "'?)";
-}
+using terminal::quoted;
+using terminal::shown;
+using namespace verbs;
 
 // The error for a name the current bot does not know, naming the first ten it knows.
 template <typename Records, typename NameOf>
@@ -224,8 +185,6 @@ Fills askPlugin(Session& session, const Arguments& arguments, LineResult& result
     return {arguments[0], std::to_string(asker.access()), asked};
 }
 
-Fills showHelp(Session& session, const Arguments& arguments, LineResult& result);
-
 // The event code a word names: a verb that delivers one, flag-grab and flag-drop as the host
 // names them, or a number.
 std::uint32_t eventCode(const std::string& word) {
@@ -243,26 +202,6 @@ std::uint32_t eventCode(const std::string& word) {
         }
         throw ScenarioError("unknown event " + quoted(word) + suggested);
     }
-}
-
-// What the plug-in reads through a parameter of an event, as a verb's row marks it ('P', 'F',
-// 'C', 'H'): how `help events` writes what it takes, and what a parameter of another kind is told.
-struct RecordKind {
-    char kind;
-    const char *written, *takes;
-};
-const RecordKind RecordKinds[] = {
-    {'P', " @NAME", "a player's address: give @NAME or null"},
-    {'F', " %FLAG", "a flag's address: give %FLAG or null"},
-    {'C', " null", "a command's address: give null, or use 'command' or 'ask'"},
-    {'H', " null", "an address: give null, or use 'init'"},
-};
-
-// The row of RecordKinds for `kind`; null for '-', a parameter read as a number.
-const RecordKind* recordKind(char kind) {
-    const auto found = std::find_if(std::begin(RecordKinds), std::end(RecordKinds),
-                                    [kind](const RecordKind& each) { return each.kind == kind; });
-    return found == std::end(RecordKinds) ? nullptr : found;
 }
 
 // Parameter `word` of an event, where the plug-in reads `kind` through it ('-' nothing). Where it
@@ -479,184 +418,17 @@ const Verb Verbs[] = {
     {"quit", "", "end the session", Looking, NoEvent, "", quit},
     {"exit", "", "end the session", Looking, NoEvent, "", quit}};
 
-// What a verb's arguments take, read from its table row: values (NAME must be given, [REST] may
-// be, [PARAMETER...] up to six), keywords ([ship N] may be given, [no-lists] is a switch) and
-// groups of keywords of which one at least must be given ({team N}, {team N|ship N}).
-struct Grammar {
-    std::size_t required = 0, optional = 0;
-    std::map<std::string, bool> keywords; // keyword -> takes a value
-    std::vector<std::vector<std::string>> groups;
-};
-
-Grammar grammarOf(const std::string& pattern) {
-    Grammar grammar;
-    for (std::size_t at = pattern.find_first_not_of(' '), end = 0; at < pattern.size();
-         at = pattern.find_first_not_of(' ', end + 1)) {
-        const char open = pattern[at];
-        const bool bracketed = open == '[' || open == '{';
-        if (bracketed) {
-            end = std::min(pattern.find(open == '[' ? ']' : '}', at), pattern.size());
-        } else {
-            end = std::min(pattern.find(' ', at), pattern.size());
-        }
-        const std::size_t first = bracketed ? at + 1 : at;
-        const std::string element = pattern.substr(first, end - first);
-        if (std::isupper(static_cast<unsigned char>(element[0]))) {
-            (open == '[' ? grammar.optional : grammar.required) +=
-                element.find("...") != std::string::npos ? 6u : 1u;
-        } else if (!bracketed) {
-            ++grammar.required; // a word the verb reads itself, as "on|off"
-        } else {
-            std::vector<std::string> group;
-            for (std::size_t from = 0; from < element.size();) {
-                const std::size_t bar = std::min(element.find('|', from), element.size());
-                const std::size_t blank = std::min(element.find(' ', from), bar);
-                group.push_back(element.substr(from, blank - from));
-                grammar.keywords[group.back()] = blank != bar;
-                from = bar + 1;
-            }
-            if (open == '{') {
-                grammar.groups.push_back(group);
-            }
-        }
-    }
-    return grammar;
-}
-
-// The words of a line read against `verb`'s arguments; throws naming the usage when they do
-// not fit.
-Arguments readArguments(const Verb& verb, const std::vector<std::string>& words) {
-    const std::string usage =
-        "usage: " + std::string(verb.name) + (*verb.arguments != '\0' ? " " : "") + verb.arguments;
-    const Grammar grammar = grammarOf(verb.arguments);
-    Arguments arguments{verb, {}, {}};
-    for (std::size_t at = 1; at < words.size(); ++at) {
-        const auto keyword = grammar.keywords.find(words[at]);
-        if (arguments.values.size() >= grammar.required && keyword != grammar.keywords.end()) {
-            if (keyword->second && at + 1 >= words.size()) {
-                throw ScenarioError(quoted(words[at]) + " needs a value");
-            }
-            const std::string& key = words[at];
-            at += keyword->second ? 1u : 0u;
-            arguments.fields[key] = keyword->second ? words[at] : "";
-        } else if (arguments.values.size() < grammar.required + grammar.optional) {
-            arguments.values.push_back(words[at]);
-        } else {
-            throw ScenarioError("unexpected " + quoted(words[at]) + "; " + usage);
-        }
-    }
-    bool groupsGiven = true;
-    for (const std::vector<std::string>& group : grammar.groups) {
-        groupsGiven = groupsGiven && std::any_of(group.begin(), group.end(), [&](const auto& key) {
-                          return arguments.has(key);
-                      });
-    }
-    if (arguments.values.size() < grammar.required || !groupsGiven) {
-        throw ScenarioError(usage);
-    }
-    return arguments;
-}
-
-// The names of the verbs; with `events`, of those that deliver an event, and the flag reports
-// also as the host names them.
-std::vector<std::string> verbNames(bool events) {
-    std::vector<std::string> names;
-    for (const Verb& verb : Verbs) {
-        if (!events || verb.code != NoEvent) {
-            names.push_back(verb.name);
-        }
-    }
-    if (events) {
-        names.insert(names.end(), {"flag-grab", "flag-drop"});
-    }
-    return names;
-}
-
-// The verb of that name, or the first that delivers event `code`; null when there is none.
-const Verb* verbNamed(const std::string& name, std::uint32_t code) {
-    for (const Verb& verb : Verbs) {
-        if (name == verb.name || (code != NoEvent && verb.code == code)) {
-            return &verb;
-        }
-    }
-    return nullptr;
-}
-
-// "  NAME ARGUMENTS   help", the help in column 36, on a line of its own if need be.
-void addVerbLines(const Verb& verb, std::vector<std::string>& lines) {
-    const std::string head = "  " + std::string(verb.name) + " " + verb.arguments;
-    lines.insert(lines.end(), head.size() < 35 ? 0u : 1u, head);
-    const std::size_t width = head.size() < 35 ? head.size() : 0;
-    lines.push_back(head.substr(0, width) + std::string(36 - width, ' ') + verb.help);
-}
-
-const char* const ExpectedLineHelp[] = {
-    "In a file, a line starting with '>' states a line that the line above it must print:",
-    "  > console: TEXT          the plug-in wrote TEXT to the host's console",
-    "  > arena: TEXT            the plug-in said TEXT in public chat",
-    "  > to NAME: TEXT          the plug-in said TEXT privately to NAME",
-    "  > server: TEXT           what the game server did (with effects on)",
-    "  > [bot N] ...            any of these from bot N; bot 1's lines carry no prefix",
-    "A line followed by no '>' line prints nothing. '#' starts a comment (narration in a",
-    "transcript); quote texts with blanks (\"a b\"); numbers are decimal, 0x-hex or negative.",
-    "Above, [x] may be left out, and {x} or {x|y} needs one of them at least.",
-};
-
-// `help [VERB|events]`: the verbs by group with the forms of expected lines, one verb, or
-// the event codes with what their parameters take.
-Fills showHelp(Session&, const Arguments& arguments, LineResult& result) {
-    std::vector<std::string>& lines = result.output;
-    const std::string topic = arguments.values.empty() ? "" : arguments[0];
-    const Verb* verb = verbNamed(topic);
-    if (topic == "events") {
-        lines.push_back("Event codes and names for 'event', and the parameters read as records:");
-        std::vector<const Verb*> events;
-        for (const Verb& each : Verbs) {
-            if (each.code != NoEvent) {
-                events.push_back(&each);
-            }
-        }
-        std::stable_sort(events.begin(), events.end(), [](const Verb* one, const Verb* other) {
-            return one->code < other->code;
-        });
-        for (const Verb* event : events) {
-            std::string line = "  " + std::to_string(event->code) + " " + event->name;
-            if (event->code == CodeFlagGrab || event->code == CodeFlagDrop) {
-                line += " (flag-" + std::string(event->name) + ")";
-            }
-            for (std::size_t index = 0; event->reads[index] != '\0'; ++index) {
-                if (const RecordKind* record = recordKind(event->reads[index])) {
-                    line += " p" + std::to_string(index + 1) + record->written;
-                }
-            }
-            lines.push_back(line);
-        }
-    } else if (verb != nullptr) {
-        addVerbLines(*verb, lines);
-    } else if (topic.empty()) {
-        const char* headings[] = {"Arena setup, the plug-in is not told:",
-                                  "Events delivered to the plug-in:", "Looking:"};
-        for (const Group group : {Setup, Event, Looking}) {
-            lines.push_back(headings[static_cast<int>(group)]);
-            for (const Verb& each : Verbs) {
-                if (each.group == group) {
-                    addVerbLines(each, lines);
-                }
-            }
-        }
-        lines.insert(lines.end(), std::begin(ExpectedLineHelp), std::end(ExpectedLineHelp));
-    } else {
-        std::vector<std::string> topics = verbNames(false);
-        topics.push_back("events");
-        throw ScenarioError("no help on " + quoted(topic) +
-                            didYouMean(topic, topics, " (try 'help')"));
-    }
-    return {};
-}
-
 } // namespace
 
-std::vector<std::string> wordsToComplete(Session& session) {
+namespace verbs {
+
+VerbRange allVerbs() {
+    return {std::begin(Verbs), std::end(Verbs)};
+}
+
+} // namespace verbs
+
+std::vector<std::string> languageWords() {
     std::vector<std::string> words{"events", "null", "none", "on", "off", "flag-grab", "flag-drop"};
     for (const Verb& verb : Verbs) {
         words.push_back(verb.name);
@@ -664,28 +436,20 @@ std::vector<std::string> wordsToComplete(Session& session) {
             words.push_back(keyword.first);
         }
     }
-    const hostsim::Arena& arena = currentArena(session);
-    for (const auto& record : arena.players()) {
-        words.insert(words.end(), {record->name(), "@" + record->name()});
-    }
-    for (const auto& record : arena.flags()) {
-        words.insert(words.end(), {arena.flagName(*record), "%" + arena.flagName(*record)});
-    }
-    std::sort(words.begin(), words.end());
-    words.erase(std::unique(words.begin(), words.end()), words.end());
     return words;
 }
 
 LineResult perform(Session& session, const std::string& line) {
     LineResult result;
-    const std::vector<std::string> words = splitWords(line);
-    if (words.empty()) {
+    WordReader words(line);
+    std::string name;
+    if (!words.next(name)) {
         return result;
     }
-    const Verb* verb = verbNamed(words[0]);
+    const Verb* verb = verbNamed(name);
     if (verb == nullptr) {
-        throw ScenarioError("unknown verb " + quoted(words[0]) +
-                            didYouMean(words[0], verbNames(false), " (try 'help')"));
+        throw ScenarioError("unknown verb " + quoted(name) +
+                            didYouMean(name, verbNames(false), " (try 'help')"));
     }
     const Fills fills = verb->act(session, readArguments(*verb, words), result);
     result.acted = verb->group != Looking;
@@ -700,7 +464,8 @@ LineResult perform(Session& session, const std::string& line) {
     result.action = shown(result.action + story.substr(at));
     result.story = result.acted ? result.story : result.output;
     for (std::vector<std::string>* lines : {&result.output, &result.story}) {
-        std::transform(lines->begin(), lines->end(), lines->begin(), shownLine); // no raw bytes
+        std::transform(lines->begin(), lines->end(), lines->begin(),
+                       terminal::shownLine); // no raw bytes
     }
     return result;
 }

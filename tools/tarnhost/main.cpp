@@ -3,6 +3,7 @@
 #include "Console.h"
 #include "Module.h"
 #include "Options.h"
+#include "PrintableText.h"
 #include "ScenarioFiles.h"
 #include "Streams.h"
 #include "Tarnhost.h"
@@ -23,8 +24,8 @@ namespace {
 
 namespace fs = std::filesystem;
 using commandline::ScenarioFile;
-using tarnhost::shown;
-using tarnhost::shownPath;
+using terminal::shown;
+using terminal::shownPath;
 
 constexpr char Help[] =
     "usage: tarnhost [OPTIONS]                     type scenario lines, each answered at once\n"

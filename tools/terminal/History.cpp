@@ -1,26 +1,73 @@
 #include "History.h"
 
-#include <cstdio>
+#include <algorithm>
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace terminal {
 
 namespace {
 
-// Appends `text` to the file, made if missing, in one write, so that the lines of sessions open
-// together never mix; with `first`, only to an empty file.
-void append(const std::string& path, const std::string& text, bool first = false) {
-    const int file = open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0600);
-    if (file >= 0) {
-        const bool wanted = !first || lseek(file, 0, SEEK_END) == 0;
-        if (wanted && write(file, text.data(), text.size()) < 0) {
-            // let go, as a history that cannot be read is
-        }
+// The first line of every history file, which earlier versions need to read it.
+constexpr char Heading[] = "_HiStOrY_V2_";
+
+// The history file opened for reading and appending, made if missing, and locked against every
+// other session until it is closed; -1 when it cannot be opened or is not a regular file. Opened
+// without waiting, so a FIFO in its place blocks nothing.
+int openLocked(const std::string& path) {
+    const int file = open(path.c_str(), O_RDWR | O_APPEND | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0600);
+    struct stat status {};
+    if (file >= 0 &&
+        (fstat(file, &status) != 0 || !S_ISREG(status.st_mode) || flock(file, LOCK_EX) != 0)) {
         close(file);
+        return -1;
     }
+    return file;
+}
+
+// Writes all of `text`; false when some of it could not be written.
+bool writeAll(int file, const std::string& text) {
+    for (std::size_t at = 0; at < text.size();) {
+        const ssize_t written = write(file, text.data() + at, text.size() - at);
+        if (written <= 0) {
+            return false;
+        }
+        at += static_cast<std::size_t>(written);
+    }
+    return true;
+}
+
+// The line as the file keeps it: a backslash doubled, the one byte escaped.
+std::string saved(const std::string& line) {
+    std::string text;
+    for (const char byte : line) {
+        text.append(byte == '\\' ? 2 : 1, byte);
+    }
+    return text + "\n";
+}
+
+// A line of the file as it was typed: "\\" a backslash, and "\NNN" (three octal digits, as
+// earlier versions wrote some bytes) that byte; anything else as it is.
+std::string typed(const std::string& kept) {
+    std::string line;
+    for (std::size_t at = 0; at < kept.size(); ++at) {
+        const auto octal = [&kept](std::size_t from) {
+            return from + 3 <= kept.size() && kept.find_first_not_of("01234567", from) >= from + 3;
+        };
+        if (kept[at] == '\\' && at + 1 < kept.size() && kept[at + 1] == '\\') {
+            line += kept[++at];
+        } else if (kept[at] == '\\' && octal(at + 1) && kept[at + 1] <= '3') {
+            line += static_cast<char>(std::stoi(kept.substr(at + 1, 3), nullptr, 8));
+            at += 3;
+        } else {
+            line += kept[at];
+        }
+    }
+    return line;
 }
 
 } // namespace
@@ -31,7 +78,7 @@ std::string historyPath(const std::string& application) {
     std::filesystem::path folder;
     if (state != nullptr && state[0] == '/') {
         folder = std::filesystem::path(state) / application;
-    } else if (home != nullptr && *home != '\0') {
+    } else if (home != nullptr && home[0] == '/') {
         folder = std::filesystem::path(home) / ".local" / "state" / application;
     } else {
         return "";
@@ -41,28 +88,53 @@ std::string historyPath(const std::string& application) {
     return (folder / "history").string();
 }
 
-void loadHistory(History* history, const std::string& path, int lines) {
-    HistEvent event;
-    ::history(history, &event, H_SETSIZE, lines);
-    ::history(history, &event, H_SETUNIQUE, 1);
-    append(path, "_HiStOrY_V2_\n", true); // the first line of every history file
-    if (::history(history, &event, H_LOAD, path.c_str()) > lines) {
-        const std::string cut = path + "." + std::to_string(getpid());
-        if (::history(history, &event, H_SAVE, cut.c_str()) < 0 ||
-            std::rename(cut.c_str(), path.c_str()) != 0) {
-            std::remove(cut.c_str());
+std::vector<std::string> loadHistory(const std::string& path, std::size_t lines) {
+    const int file = openLocked(path);
+    if (file < 0) {
+        return {};
+    }
+    std::string text;
+    char buffer[1 << 16];
+    for (ssize_t count; (count = read(file, buffer, sizeof buffer)) > 0;) {
+        text.append(buffer, static_cast<std::size_t>(count));
+    }
+    std::vector<std::string> kept;
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t end = std::min(text.find('\n', at), text.size());
+        kept.push_back(text.substr(at, end - at));
+        at = end + 1;
+    }
+    if (!kept.empty() && kept.front() == Heading) {
+        kept.erase(kept.begin());
+    }
+    const bool over = kept.size() > lines;
+    if (over) {
+        kept.erase(kept.begin(), kept.end() - static_cast<std::ptrdiff_t>(lines));
+    }
+    if (over || text.empty()) { // cut in place, under the lock; a new file gets its heading
+        std::string cut = std::string(Heading) + "\n";
+        for (const std::string& line : kept) {
+            cut += line + "\n";
+        }
+        if (ftruncate(file, 0) != 0 || !writeAll(file, cut)) {
+            // let go, as a history that cannot be written is
         }
     }
+    close(file);
+    for (std::string& line : kept) {
+        line = typed(line);
+    }
+    return kept;
 }
 
-void addToHistory(History* history, const std::string& path, const std::string& line) {
-    HistEvent event;
-    ::history(history, &event, H_ENTER, line.c_str());
-    std::string saved; // as the file holds it: a backslash doubled, the one byte it escapes
-    for (const char byte : line) {
-        saved.append(byte == '\\' ? 2 : 1, byte);
+void appendToHistory(const std::string& path, const std::string& line) {
+    const int file = openLocked(path);
+    if (file >= 0) {
+        if (!writeAll(file, saved(line))) {
+            // let go, as a history that cannot be read is
+        }
+        close(file);
     }
-    append(path, saved + "\n");
 }
 
 } // namespace terminal

@@ -1,7 +1,8 @@
 // Reading lines a person types at a terminal. Where libedit was found when the build was
 // configured, lines are edited: a history shared by every session, Ctrl-C cancelling the line
-// being typed, Tab completing what the caller offers, and a resize, Ctrl-Z and fg, a long paste
-// or any UTF-8 text leaving the session and the line whole. Elsewhere plain lines are read.
+// being typed, Tab completing what the caller offers, and a resize (down to one column and one
+// row), Ctrl-Z and fg, a long paste or any text, UTF-8 or not, leaving the session and the line
+// whole. Elsewhere plain lines are read.
 #pragma once
 
 #include <functional>
@@ -12,39 +13,39 @@
 
 namespace terminal {
 
-// What Tab may put in place of the word being typed: where that word starts, a byte offset in
-// the text before the cursor, and each text that may replace it, as it is to be inserted.
-struct Completion {
+// What Tab does to the text typed before the cursor: from byte `wordStart` on, that text is
+// replaced by `replacement` when it is not empty; `listed` (when not empty) is shown under the
+// line; with neither, the terminal beeps.
+struct TabAnswer {
     std::size_t wordStart = 0;
-    std::vector<std::string> choices;
+    std::string replacement;
+    std::vector<std::string> listed;
 };
-// The completion of the text typed before the cursor.
-using Completer = std::function<Completion(const std::string& beforeCursor)>;
+// The answer to Tab for the text typed before the cursor.
+using Completer = std::function<TabAnswer(const std::string& beforeCursor)>;
 
 struct EditingSession;
 
 class LineEditor {
 public:
     // With `onTerminal` (`in` is standard input, on a terminal), edits lines when editing is
-    // built in and standard output is a terminal too, with the history of `application` from
-    // $XDG_STATE_HOME/APPLICATION/history (an absolute XDG_STATE_HOME only) or else
-    // ~/.local/state/APPLICATION/history; else reads plain lines there, Ctrl-C cancelling the
-    // line being typed. Otherwise reads plain lines from `in`. Plain lines get the prompt on
-    // `out` when `prompting`.
+    // built in and standard output is a terminal too, with the history of `application` (see
+    // History.h); else reads plain lines there, Ctrl-C cancelling the line being typed.
+    // Otherwise reads plain lines from `in`. Plain lines get the prompt on `out` when `prompting`.
     LineEditor(const std::string& application, bool onTerminal, std::istream& in, std::ostream& out,
                bool prompting);
     LineEditor(const LineEditor&) = delete;
     LineEditor& operator=(const LineEditor&) = delete;
     ~LineEditor();
 
-    // The next line typed after `prompt`, `out` flushed first, without its line end. Editing,
-    // Tab completes with `complete`, called only then, and each line that is not blank is added
-    // to the history file at once (a history that cannot be written is let go without a word).
-    // False at the end of input (Ctrl-D).
+    // The next line typed after `prompt`, `out` flushed first, without its line end; a byte
+    // typed that is not UTF-8 is kept as it is. Editing, Tab answers with `complete`, called only
+    // then, and each line that is not blank is added to the history file at once (a history
+    // that cannot be written is let go without a word). False at the end of input (Ctrl-D).
     bool read(const std::string& prompt, const Completer& complete, std::string& line);
 
 private:
-    std::unique_ptr<EditingSession> editing_;
+    std::unique_ptr<EditingSession, void (*)(EditingSession*)> editing_;
     bool onTerminal_;
     std::istream& in_;
     std::ostream& out_;

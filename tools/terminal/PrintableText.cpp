@@ -4,9 +4,15 @@ namespace terminal {
 
 namespace {
 
+// Whether the byte is an ASCII control byte (below 0x20, or 0x7F).
+bool isControl(unsigned char byte) {
+    return byte < 0x20 || byte == 0x7F;
+}
+
 // The length of the valid UTF-8 sequence at `at` that stands for a printable character: 1 for
 // a byte below 0x80 but a control byte, 2 to 4 for a sequence that is not overlong, not a
-// surrogate, not beyond U+10FFFF, not cut short and not the byte-order mark; 0 otherwise.
+// surrogate, not beyond U+10FFFF, not cut short, not a C1 control and not the byte-order mark;
+// 0 otherwise.
 std::size_t printableLength(const std::string& text, std::size_t at) {
     const auto byte = static_cast<unsigned char>(text[at]);
     if (byte < 0x80) {
@@ -28,11 +34,12 @@ std::size_t printableLength(const std::string& text, std::size_t at) {
     for (std::size_t next = 1; next < length; ++next) {
         const auto following =
             at + next < text.size() ? static_cast<unsigned char>(text[at + next]) : 0;
-        const bool fits =
-            next == 1 ? following >= lowest && following <= highest : (following & 0xC0) == 0x80;
+        const bool fits = next == 1 ? following >= lowest && following <= highest
+                                    : isContinuationByte(char(following));
         length = fits ? length : 0;
     }
-    return text.compare(at, 3, "\xEF\xBB\xBF") == 0 ? 0 : length;
+    const bool c1Control = byte == 0xC2 && static_cast<unsigned char>(text[at + 1]) < 0xA0;
+    return c1Control || text.compare(at, 3, "\xEF\xBB\xBF") == 0 ? 0 : length;
 }
 
 // `text` with unprintable bytes as \xNN, and each backslash as \\ when `escapeBackslash`.
@@ -63,8 +70,20 @@ std::string endShown(std::string line) {
 
 } // namespace
 
-bool isControl(unsigned char byte) {
-    return byte < 0x20 || byte == 0x7F;
+bool holdsControl(const std::string& text) {
+    for (std::size_t at = 0; at < text.size(); ++at) {
+        const auto byte = static_cast<unsigned char>(text[at]);
+        if (isControl(byte) ||
+            (byte == 0xC2 && at + 1 < text.size() &&
+             static_cast<unsigned char>(text[at + 1]) < 0xA0 && isContinuationByte(text[at + 1]))) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool isContinuationByte(char byte) {
+    return (static_cast<unsigned char>(byte) & 0xC0) == 0x80;
 }
 
 std::string shown(const std::string& text) {
@@ -96,7 +115,7 @@ std::string quoted(const std::string& text) {
         return "'" + shown(text) + "'";
     }
     std::size_t cut = longest;
-    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) {
+    while (cut > 0 && isContinuationByte(text[cut])) {
         --cut; // not inside a character
     }
     return "'" + shown(text.substr(0, cut)) + "'... (" + std::to_string(text.size()) + " bytes)";

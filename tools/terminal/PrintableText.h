@@ -6,10 +6,13 @@
 
 namespace terminal {
 
-// Whether the byte is an ASCII control byte (below 0x20, or 0x7F).
-bool isControl(unsigned char byte);
-// `text` as printed: a backslash as \\, and each control byte, each byte outside valid UTF-8
-// and a byte-order mark as \xNN.
+// Whether `text` holds a control character: an ASCII control byte, or a C1 control (U+0080 to
+// U+009F, the bytes C2 80 to C2 9F).
+bool holdsControl(const std::string& text);
+// Whether the byte continues a UTF-8 character rather than starting one.
+bool isContinuationByte(char byte);
+// `text` as printed: a backslash as \\, and each control byte, the bytes of each C1 control,
+// each byte outside valid UTF-8 and a byte-order mark as \xNN.
 std::string shown(const std::string& text);
 // A file path as printed: as shown(), except on Windows, where no file name can hold a
 // backslash, so the separator is printed as it is and still stands for one path; the empty path

@@ -1,0 +1,110 @@
+// Reading a line's words against the table of verbs, and finding a verb by its name.
+#include "VerbTable.h"
+
+#include "NearestWord.h"
+#include "PrintableText.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace tarnhost::verbs {
+
+using terminal::quoted;
+
+// " (did you mean 'NAME'?)" for the name of `names` nearest to `typed`; `otherwise` when none is
+// near.
+std::string didYouMean(const std::string& typed, const std::vector<std::string>& names,
+                       const std::string& otherwise) {
+    const std::string nearest = terminal::nearestWord(typed, names);
+    return nearest.empty() ? otherwise : " (did you mean '" + nearest + "'?)";
+}
+
+Grammar grammarOf(const std::string& pattern) {
+    Grammar grammar;
+    for (std::size_t at = pattern.find_first_not_of(' '), end = 0; at < pattern.size();
+         at = pattern.find_first_not_of(' ', end + 1)) {
+        const char open = pattern[at];
+        const bool bracketed = open == '[' || open == '{';
+        if (bracketed) {
+            end = std::min(pattern.find(open == '[' ? ']' : '}', at), pattern.size());
+        } else {
+            end = std::min(pattern.find(' ', at), pattern.size());
+        }
+        const std::size_t first = bracketed ? at + 1 : at;
+        const std::string element = pattern.substr(first, end - first);
+        if (std::isupper(static_cast<unsigned char>(element[0]))) {
+            (open == '[' ? grammar.optional : grammar.required) +=
+                element.find("...") != std::string::npos ? 6u : 1u;
+        } else if (!bracketed) {
+            ++grammar.required; // a word the verb reads itself, as "on|off"
+        } else {
+            std::vector<std::string> group;
+            for (std::size_t from = 0; from < element.size();) {
+                const std::size_t bar = std::min(element.find('|', from), element.size());
+                const std::size_t blank = std::min(element.find(' ', from), bar);
+                group.push_back(element.substr(from, blank - from));
+                grammar.keywords[group.back()] = blank != bar;
+                from = bar + 1;
+            }
+            if (open == '{') {
+                grammar.groups.push_back(group);
+            }
+        }
+    }
+    return grammar;
+}
+
+Arguments readArguments(const Verb& verb, WordReader& words) {
+    const std::string usage =
+        "usage: " + std::string(verb.name) + (*verb.arguments != '\0' ? " " : "") + verb.arguments;
+    const Grammar grammar = grammarOf(verb.arguments);
+    Arguments arguments{verb, {}, {}};
+    for (std::string word; words.next(word);) {
+        const auto keyword = grammar.keywords.find(word);
+        if (arguments.values.size() >= grammar.required && keyword != grammar.keywords.end()) {
+            std::string value;
+            if (keyword->second && !words.next(value)) {
+                throw ScenarioError(quoted(word) + " needs a value");
+            }
+            arguments.fields[word] = value;
+        } else if (arguments.values.size() < grammar.required + grammar.optional) {
+            arguments.values.push_back(word);
+        } else {
+            throw ScenarioError("unexpected " + quoted(word) + "; " + usage);
+        }
+    }
+    bool groupsGiven = true;
+    for (const std::vector<std::string>& group : grammar.groups) {
+        groupsGiven = groupsGiven && std::any_of(group.begin(), group.end(), [&](const auto& key) {
+                          return arguments.has(key);
+                      });
+    }
+    if (arguments.values.size() < grammar.required || !groupsGiven) {
+        throw ScenarioError(usage);
+    }
+    return arguments;
+}
+
+std::vector<std::string> verbNames(bool events) {
+    std::vector<std::string> names;
+    for (const Verb& verb : allVerbs()) {
+        if (!events || verb.code != NoEvent) {
+            names.push_back(verb.name);
+        }
+    }
+    if (events) {
+        names.insert(names.end(), {"flag-grab", "flag-drop"});
+    }
+    return names;
+}
+
+const Verb* verbNamed(const std::string& name, std::uint32_t code) {
+    for (const Verb& verb : allVerbs()) {
+        if (name == verb.name || (code != NoEvent && verb.code == code)) {
+            return &verb;
+        }
+    }
+    return nullptr;
+}
+
+} // namespace tarnhost::verbs

@@ -1,0 +1,329 @@
+// Line editing with libedit. libedit's own signal handling is left off: it ends the whole process
+// group on a signal, and a resize it handles mid-line can corrupt its memory on a narrow window.
+// Here the terminal is handled by this file instead: Ctrl-C cancels the line, Ctrl-Z stops
+// tarnhost alone with the terminal restored, a resize is taken between keys, and a signal that
+// ends the program restores the terminal and ends this process only. Keys are read and decoded
+// here too, so text typed never depends on the machine's locales.
+#include "Editing.h"
+
+#include "History.h"
+#include "PrintableText.h"
+
+#include <histedit.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <csignal>
+#include <cstdint>
+#include <cstdio>
+#include <deque>
+#include <locale.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace terminal {
+
+namespace {
+
+constexpr std::size_t HistoryLines = 1000;
+// The narrowest window the editor is told of: narrower ones are drawn as if this wide, which
+// a terminal wraps, rather than handed to the editor, which mishandles them.
+constexpr int NarrowestColumns = 20;
+// A byte that is not part of valid UTF-8 is carried through the editor as this code point plus
+// the byte (U+DC80 to U+DCFF, which no UTF-8 text holds), and written back as the byte.
+constexpr wchar_t KeptByte = 0xDC00;
+
+volatile std::sig_atomic_t interrupted = 0, resized = 0, stopped = 0, continued = 0;
+struct termios original {}; // the terminal as found, restored by a signal that ends the program
+
+// Ctrl-C, a resize, Ctrl-Z or fg: noted, and taken between keys.
+void onSignal(int number) {
+    (number == SIGINT     ? interrupted
+     : number == SIGWINCH ? resized
+     : number == SIGTSTP  ? stopped
+                          : continued) = 1;
+}
+
+// A signal that ends the program: the terminal as it was found, then this process alone ends as
+// the signal ends it.
+void onEnding(int number) {
+    tcsetattr(STDIN_FILENO, TCSANOW, &original);
+    std::signal(number, SIG_DFL);
+    std::raise(number);
+}
+
+// Installs `handler` for each signal, without SA_RESTART so that a read under way returns.
+void handle(std::initializer_list<int> numbers, void (*handler)(int)) {
+    struct sigaction action {};
+    action.sa_handler = handler;
+    sigemptyset(&action.sa_mask);
+    for (const int number : numbers) {
+        sigaction(number, &action, nullptr);
+    }
+}
+
+} // namespace
+
+// An editor and its history on the terminal; the keys read but not yet given to the editor; the
+// history file, and what the line being read shows and completes with. Its characters are shown
+// through a UTF-8 locale where the machine has one.
+struct EditingSession {
+    explicit EditingSession(const std::string& application)
+        : editor(el_init(application.c_str(), stdin, stdout, stderr)) {}
+    ~EditingSession() {
+        if (editor != nullptr) {
+            el_end(editor); // the terminal as it was found
+        }
+        if (history != nullptr) {
+            history_wend(history);
+        }
+        handle({SIGINT, SIGWINCH, SIGTSTP, SIGCONT, SIGTERM, SIGHUP, SIGQUIT}, SIG_DFL);
+        uselocale(previous);
+        if (characters != nullptr) {
+            freelocale(characters);
+        }
+    }
+    locale_t characters = newlocale(LC_CTYPE_MASK, "C.UTF-8", nullptr);
+    locale_t previous = uselocale(characters != nullptr ? characters : LC_GLOBAL_LOCALE);
+    EditLine* editor;
+    HistoryW* history = history_winit();
+    std::string partial; // the bytes of a character being typed
+    std::deque<wchar_t> keys;
+    bool cancelled = false;
+    std::string historyFile;
+    std::wstring prompt;
+    const Completer* complete = nullptr;
+};
+
+namespace {
+
+// The session an editor of openEditing serves.
+EditingSession& sessionOf(EditLine* editor) {
+    void* session = nullptr;
+    el_get(editor, EL_CLIENTDATA, &session);
+    return *static_cast<EditingSession*>(session);
+}
+
+// The prompt the editor shows, as the line being read gave it.
+wchar_t* promptOf(EditLine* editor) {
+    return sessionOf(editor).prompt.data();
+}
+
+// The characters the UTF-8 bytes stand for, each byte outside valid UTF-8 as KeptByte + byte.
+std::wstring decoded(const std::string& bytes) {
+    std::wstring wide;
+    for (std::size_t at = 0; at < bytes.size();) {
+        const auto byte = static_cast<unsigned char>(bytes[at]);
+        const std::size_t length = byte < 0x80 ? 1 : byte < 0xE0 ? 2 : byte < 0xF0 ? 3 : 4;
+        std::uint32_t code = byte & (0x7F >> (length == 1 ? 0 : length));
+        std::size_t taken = 1;
+        while (taken < length && at + taken < bytes.size() &&
+               isContinuationByte(bytes[at + taken])) {
+            code = code << 6 | (static_cast<unsigned char>(bytes[at + taken++]) & 0x3F);
+        }
+        const std::uint32_t least[] = {0, 0, 0x80, 0x800, 0x10000};
+        const bool valid = byte < 0x80 || (byte >= 0xC2 && byte <= 0xF4 && taken == length &&
+                                           code >= least[length] && code <= 0x10FFFF &&
+                                           (code < 0xD800 || code > 0xDFFF));
+        wide += valid ? static_cast<wchar_t>(code) : static_cast<wchar_t>(KeptByte + byte);
+        at += valid ? taken : 1;
+    }
+    return wide;
+}
+
+// The UTF-8 bytes of the characters, each KeptByte + byte as that byte.
+std::string encoded(const std::wstring& wide) {
+    std::string bytes;
+    for (const wchar_t character : wide) {
+        const auto code = static_cast<std::uint32_t>(character);
+        if (code >= KeptByte + 0x80u && code <= KeptByte + 0xFFu) {
+            bytes += static_cast<char>(code - KeptByte);
+        } else if (code < 0x80) {
+            bytes += static_cast<char>(code);
+        } else {
+            const std::size_t length = code < 0x800 ? 2 : code < 0x10000 ? 3 : 4;
+            bytes += static_cast<char>((0xF00 >> length) | (code >> (6 * (length - 1))));
+            for (std::size_t next = length - 1; next-- > 0;) {
+                bytes += static_cast<char>(0x80 | ((code >> (6 * next)) & 0x3F));
+            }
+        }
+    }
+    return bytes;
+}
+
+// The terminal's width as the editor is to see it: never narrower than NarrowestColumns.
+void tellSize(EditLine* editor) {
+    struct winsize size {};
+    if (ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col >= NarrowestColumns &&
+        size.ws_row >= 1) {
+        el_resize(editor);
+    } else {
+        el_set(editor, EL_SETTC, "co", std::to_string(NarrowestColumns).c_str(), nullptr);
+    }
+}
+
+// Takes the signals noted since the last key: a resize is told to the editor, Ctrl-Z stops the
+// program with the terminal as it was found and sets it up again on fg. True when Ctrl-C cancels
+// the line.
+bool takeSignals(EditLine* editor) {
+    if (stopped != 0) {
+        stopped = 0;
+        el_set(editor, EL_PREP_TERM, 0);
+        handle({SIGTSTP}, SIG_DFL);
+        std::raise(SIGTSTP); // this process alone stops, until fg
+        handle({SIGTSTP}, onSignal);
+        continued = 1;
+    }
+    if (continued != 0) { // the shell had the terminal meanwhile, and the window may have changed
+        continued = 0;
+        el_set(editor, EL_PREP_TERM, 0);
+        el_set(editor, EL_PREP_TERM, 1);
+        resized = 1;
+    }
+    if (resized != 0) {
+        resized = 0;
+        tellSize(editor);
+        el_set(editor, EL_REFRESH);
+    }
+    const bool cancel = interrupted != 0;
+    interrupted = 0;
+    return cancel;
+}
+
+// How many bytes the UTF-8 character that starts with `lead` takes; 1 for a byte that starts none.
+std::size_t characterLength(char lead) {
+    const auto byte = static_cast<unsigned char>(lead);
+    return byte < 0xC2 || byte > 0xF4 ? 1 : byte < 0xE0 ? 2 : byte < 0xF0 ? 3 : 4;
+}
+
+// The editor's source of keys: the next character typed, decoded here whatever the locale. 1
+// with the character, 0 at the end of input, -1 on Ctrl-C (the line cancelled) or a failed read.
+int readKey(EditLine* editor, wchar_t* key) {
+    EditingSession& session = sessionOf(editor);
+    std::string& bytes = session.partial;
+    while (session.keys.empty()) {
+        if (takeSignals(editor)) {
+            session.cancelled = true;
+            errno = EINTR;
+            return -1;
+        }
+        char byte = 0;
+        const ssize_t count = ::read(STDIN_FILENO, &byte, 1);
+        if (count == 0 || (count < 0 && errno != EINTR)) {
+            return static_cast<int>(count);
+        } else if (count < 0) {
+            continue;
+        }
+        if (!bytes.empty() && !isContinuationByte(byte)) { // a character cut short: kept as bytes
+            const std::wstring kept = decoded(bytes);
+            session.keys.insert(session.keys.end(), kept.begin(), kept.end());
+            bytes.clear();
+        }
+        bytes += byte;
+        if (bytes.size() >= characterLength(bytes[0])) {
+            const std::wstring whole = decoded(bytes);
+            session.keys.insert(session.keys.end(), whole.begin(), whole.end());
+            bytes.clear();
+        }
+    }
+    *key = session.keys.front();
+    session.keys.pop_front();
+    return 1;
+}
+
+// Tab: applies the completer's answer: the word replaced, the choices listed, or a beep.
+unsigned char completeWord(EditLine* editor, int) {
+    try {
+        const LineInfoW* typed = el_wline(editor);
+        const std::wstring wideBefore(typed->buffer, typed->cursor);
+        const std::string before = encoded(wideBefore);
+        const TabAnswer answer = (*sessionOf(editor).complete)(before);
+        if (!answer.replacement.empty()) {
+            const std::size_t start = std::min(answer.wordStart, before.size());
+            el_wdeletestr(editor, static_cast<int>(decoded(before.substr(start)).size()));
+            return el_winsertstr(editor, decoded(answer.replacement).c_str()) == 0 ? CC_REFRESH
+                                                                                   : CC_ERROR;
+        } else if (answer.listed.empty()) {
+            return CC_REFRESH_BEEP;
+        }
+        std::string list = "\n";
+        for (const std::string& choice : answer.listed) {
+            list += shown(choice) + "  ";
+        }
+        std::fputs((list + "\n").c_str(), stdout);
+        return CC_REDISPLAY;
+    } catch (const std::exception&) { // nothing is thrown through the editor
+        return CC_ERROR;
+    }
+}
+
+} // namespace
+
+void closeEditing(EditingSession* session) {
+    delete session;
+}
+
+Editing openEditing(const std::string& application) {
+    Editing none(nullptr, closeEditing);
+    if (isatty(STDIN_FILENO) == 0 || isatty(STDOUT_FILENO) == 0 ||
+        tcgetattr(STDIN_FILENO, &original) != 0) {
+        return none;
+    }
+    Editing session(new EditingSession(application), closeEditing);
+    EditLine* editor = session->editor;
+    if (editor == nullptr || session->history == nullptr) {
+        return none;
+    }
+    el_set(editor, EL_EDITOR, "emacs");
+    el_set(editor, EL_SIGNAL, 0);
+    handle({SIGINT, SIGWINCH, SIGTSTP, SIGCONT}, onSignal);
+    handle({SIGTERM, SIGHUP, SIGQUIT}, onEnding);
+    el_set(editor, EL_CLIENTDATA, session.get());
+    el_wset(editor, EL_PROMPT, promptOf);
+    el_wset(editor, EL_GETCFN, readKey);
+    el_wset(editor, EL_HIST, history_w, session->history);
+    // Named in wide characters, which the editor keeps as they are (narrow names it copies, and
+    // never frees).
+    el_wset(editor, EL_ADDFN, L"complete-word", L"Complete the word being typed", completeWord);
+    el_wset(editor, EL_BIND, L"^I", L"complete-word", nullptr);
+    HistEventW event;
+    history_w(session->history, &event, H_SETSIZE, static_cast<int>(HistoryLines));
+    history_w(session->history, &event, H_SETUNIQUE, 1);
+    session->historyFile = historyPath(application);
+    for (const std::string& line : loadHistory(session->historyFile, HistoryLines)) {
+        history_w(session->history, &event, H_ENTER, decoded(line).c_str());
+    }
+    return session;
+}
+
+bool editLine(EditingSession& session, const std::string& prompt, const Completer& complete,
+              std::string& line) {
+    session.prompt = decoded(prompt);
+    session.complete = &complete;
+    const wchar_t* typed = nullptr;
+    int count = 0;
+    for (session.cancelled = true; session.cancelled;) {
+        session.cancelled = false;
+        session.keys.clear();
+        session.partial.clear();
+        typed = el_wgets(session.editor, &count);
+        if (session.cancelled) {
+            std::fputs("^C\n", stdout);
+        }
+    }
+    if (typed == nullptr || count <= 0) {
+        return false;
+    }
+    std::wstring wide(typed, static_cast<std::size_t>(count));
+    wide.erase(wide.empty() || wide.back() != L'\n' ? wide.size() : wide.size() - 1);
+    line = encoded(wide);
+    if (line.find_first_not_of(" \t") != std::string::npos) {
+        HistEventW event;
+        history_w(session.history, &event, H_ENTER, wide.c_str());
+        appendToHistory(session.historyFile, line);
+    }
+    return true;
+}
+
+} // namespace terminal
