@@ -1,9 +1,11 @@
 // Heap accounting and exhaustion on demand for programs that drive the plug-in. A program whose
 // target links `hostsim_allocations` has the global operator new and new[] (plain, nothrow and
-// aligned) and every operator delete replaced: each allocation and release is counted, and one
-// chosen allocation can be made to fail; blocks come from malloc, so AddressSanitizer still
-// tracks them. The replacement hides new/delete mismatches from the sanitizer, so keep it out of
-// programs that do not need it. Everything here is for one thread.
+// aligned) and every operator delete replaced: each allocation and release is counted, the
+// plug-in's own blocks and bytes are kept apart, and one chosen allocation can be made to fail.
+// Blocks come from malloc, so AddressSanitizer still tracks them, with a small header in front
+// that says how each was asked for: a release by another form of delete (scalar, array,
+// aligned), of another size, or twice stops the program, since the replacement hides those
+// mismatches from the sanitizer. Everything here is for one thread.
 #pragma once
 
 #include <cstddef>
@@ -18,6 +20,15 @@ struct AllocationCounts {
     std::uint64_t releases;
 };
 AllocationCounts allocationCounts();
+
+// The plug-in's own blocks not yet released, and the bytes they were asked for: those of the
+// nothrow operator new, the one the core allocates with (nothing else in a test program asks
+// for it). Reading it never allocates.
+struct PluginHeapBalance {
+    std::uint64_t blocks;
+    std::uint64_t bytes;
+};
+PluginHeapBalance pluginHeapBalance();
 
 // While alive, the `ordinal`-th allocation not under a pause (1 = the next one) fails: the
 // throwing forms throw std::bad_alloc and the nothrow forms return null. Every other allocation
