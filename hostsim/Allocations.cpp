@@ -4,7 +4,16 @@
 #include <cstdlib>
 #include <new>
 
+// Whether blocks carry a header (see Allocations.h): the build defines HOSTSIM_TRACK_BLOCKS to 1
+// for the test programs' copy, and leaves it out for the benchmarks', whose counts of the
+// plug-in's instructions must not include the header's upkeep.
+#if !defined(HOSTSIM_TRACK_BLOCKS)
+#define HOSTSIM_TRACK_BLOCKS 0
+#endif
+
 namespace {
+
+constexpr bool TrackingBlocks = HOSTSIM_TRACK_BLOCKS != 0;
 
 // Every allocation and release so far.
 hostsim::AllocationCounts counted = {0, 0};
@@ -51,8 +60,12 @@ constexpr std::size_t HeaderSlot = (sizeof(BlockHeader) + alignof(std::max_align
 // not yet released, and their bytes.
 hostsim::PluginHeapBalance pluginBalance = {0, 0};
 
-// Where the bytes of a block handed out at `block` begin, for its alignment.
+// How far into what malloc gave the bytes handed out begin, for a block of `alignment`: 0 when
+// blocks carry no header.
 std::size_t headerOffset(std::size_t alignment) {
+    if (!TrackingBlocks) {
+        return 0;
+    }
     return alignment > HeaderSlot ? alignment : HeaderSlot;
 }
 
@@ -74,26 +87,27 @@ void* allocateOrNull(std::size_t size, std::size_t alignment, std::uint32_t form
     if (failsNow()) {
         return nullptr;
     }
+    ++counted.allocations;
     const std::size_t offset = headerOffset(alignment);
     if (size > static_cast<std::size_t>(-1) - offset) {
         return nullptr;
     }
+    const std::size_t bytes = offset + size == 0 ? 1 : offset + size;
     void* start = nullptr;
     if (alignment <= alignof(std::max_align_t)) {
-        start = std::malloc(offset + size);
+        start = std::malloc(bytes);
     } else {
 #if defined(_WIN32)
-        start = _aligned_malloc(offset + size, alignment);
+        start = _aligned_malloc(bytes, alignment);
 #else
-        if (posix_memalign(&start, alignment, offset + size) != 0) {
+        if (posix_memalign(&start, alignment, bytes) != 0) {
             start = nullptr;
         }
 #endif
     }
-    if (start == nullptr) {
-        return nullptr;
+    if (!TrackingBlocks || start == nullptr) {
+        return start;
     }
-    ++counted.allocations;
     void* block = static_cast<char*>(start) + offset;
     *headerOf(block) = BlockHeader{size, form, LiveMark};
     if ((form & PluginOwned) != 0) {
@@ -119,22 +133,24 @@ void release(void* block, std::size_t alignment, std::uint32_t form, std::size_t
     if (block == nullptr) {
         return;
     }
-    BlockHeader* header = headerOf(block);
-    if (header->mark != LiveMark) {
-        stopOnMismatch("operator delete of a block that operator new did not hand out, or twice");
-    }
-    if ((header->form & ~static_cast<std::uint32_t>(PluginOwned)) != form) {
-        stopOnMismatch("a block released by another form of operator delete than its new");
-    }
-    if (size != 0 && size != header->size) {
-        stopOnMismatch("a block released with another size than it was allocated with");
-    }
     ++counted.releases;
-    if ((header->form & PluginOwned) != 0) {
-        --pluginBalance.blocks;
-        pluginBalance.bytes -= header->size;
+    if (TrackingBlocks) {
+        BlockHeader* header = headerOf(block);
+        if (header->mark != LiveMark) {
+            stopOnMismatch("operator delete of a block operator new did not hand out, or twice");
+        }
+        if ((header->form & ~static_cast<std::uint32_t>(PluginOwned)) != form) {
+            stopOnMismatch("a block released by another form of operator delete than its new");
+        }
+        if (size != 0 && size != header->size) {
+            stopOnMismatch("a block released with another size than it was allocated with");
+        }
+        if ((header->form & PluginOwned) != 0) {
+            --pluginBalance.blocks;
+            pluginBalance.bytes -= header->size;
+        }
+        header->mark = 0;
     }
-    header->mark = 0;
     if (loggingFrees && freedBlockCount < LoggedBlocksAtMost) {
         freedBlocks[freedBlockCount++] = block;
     }
@@ -159,6 +175,9 @@ AllocationCounts allocationCounts() {
 }
 
 PluginHeapBalance pluginHeapBalance() {
+    if (!TrackingBlocks) {
+        stopOnMismatch("the plug-in's blocks are counted only by hostsim_tracked_allocations");
+    }
     return pluginBalance;
 }
 
