@@ -5,8 +5,9 @@
 // its own tag value (`NullOnFailure`, support/Allocation.h), so together with these operators
 // the module refers to nothing of the C++ runtime library: on Linux it needs only the C library.
 // Linked into the module alone. Programs that link the core directly use other operators: the
-// in-process test programs and the benchmarks hostsim's, which count the plug-in's blocks (and
-// fail one on demand), the soak and the fuzzers the C++ runtime's.
+// test programs and the benchmarks hostsim's, which count allocations and can fail one (the test
+// programs' copy also counts the plug-in's own blocks; hostsim/Allocations.h), the soak and the
+// fuzzers the C++ runtime's.
 //
 // On Linux the module's version script keeps these symbols local, so the module never replaces
 // the operators of the host process that loads it, and the host's never reach the module's data.
