@@ -1,9 +1,13 @@
 // Heap accounting and exhaustion on demand for programs that drive the plug-in. A program whose
-// target links `hostsim_allocations` has the global operator new and new[] (plain, nothrow and
-// aligned) and every operator delete replaced: each allocation and release is counted, and one
-// chosen allocation can be made to fail; blocks come from malloc, so AddressSanitizer still
-// tracks them. The replacement hides new/delete mismatches from the sanitizer, so keep it out of
-// programs that do not need it. Everything here is for one thread.
+// target links `hostsim_allocations` or `hostsim_tracked_allocations` has the global operator
+// new and new[] (plain, nothrow and aligned) and every operator delete replaced: each allocation
+// and release is counted, and one chosen allocation can be made to fail. Blocks come from
+// malloc, so AddressSanitizer still tracks them. The tracked copy, for test programs, also puts
+// a small header in front of each block that says how it was asked for: it keeps the plug-in's
+// own blocks and bytes apart, and stops the program on a release by another form of delete
+// (scalar, array, aligned), of another size or twice, mismatches the replacement hides from the
+// sanitizer. The plain copy, for benchmarks, keeps none, so what they count of the plug-in's work
+// is not weighed down by it. Everything here is for one thread.
 #pragma once
 
 #include <cstddef>
@@ -18,6 +22,16 @@ struct AllocationCounts {
     std::uint64_t releases;
 };
 AllocationCounts allocationCounts();
+
+// The plug-in's own blocks not yet released, and the bytes they were asked for: those of the
+// nothrow operator new, the one the core allocates with (nothing else in a test program asks
+// for it). Reading it never allocates; it stops a program that links the plain copy, which
+// keeps no such count.
+struct PluginHeapBalance {
+    std::uint64_t blocks;
+    std::uint64_t bytes;
+};
+PluginHeapBalance pluginHeapBalance();
 
 // While alive, the `ordinal`-th allocation not under a pause (1 = the next one) fails: the
 // throwing forms throw std::bad_alloc and the nothrow forms return null. Every other allocation

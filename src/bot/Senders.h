@@ -1,4 +1,4 @@
-// The one road from the plug-in to the host, and the three senders built on it.
+// The one road from the plug-in to the host, and the four senders built on it.
 //
 // A send reaches the host only when there is a callback and the handle is not zero; otherwise it
 // is dropped silently. Texts are lent for the duration of the callback only.

@@ -4,8 +4,10 @@
 // runtime library's own nothrow new, built around a catch). The core names that operator with
 // its own tag value (`NullOnFailure`, support/Allocation.h), so together with these operators
 // the module refers to nothing of the C++ runtime library: on Linux it needs only the C library.
-// Linked into the module alone; test programs link the core with operators of their own that
-// count and fail allocations.
+// Linked into the module alone. Programs that link the core directly use other operators: the
+// test programs and the benchmarks hostsim's, which count allocations and can fail one (the test
+// programs' copy also counts the plug-in's own blocks; hostsim/Allocations.h), the soak and the
+// fuzzers the C++ runtime's.
 //
 // On Linux the module's version script keeps these symbols local, so the module never replaces
 // the operators of the host process that loads it, and the host's never reach the module's data.

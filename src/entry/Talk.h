@@ -8,7 +8,8 @@ namespace tarnwick {
 // Finds or creates the instance for the event's handle and dispatches the event to it. An event
 // that cannot be handled for want of memory is dropped with every list whole; when it is the
 // `EventInit` of a handle without an instance, its callback hears "DLL plugin cannot connect.
-// Out of memory." and nothing else. A null event address is ignored.
+// Out of memory." and nothing else, unless the handle is 0 or the callback null, when nothing is
+// sent at all. A null event address is ignored.
 void talk(const BotEvent* event) noexcept;
 
 } // namespace tarnwick

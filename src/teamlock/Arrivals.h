@@ -14,7 +14,8 @@ namespace tarnwick {
 void handlePlayerEntering(BotInstance& instance, HostAddress player);
 
 // While locked: a player now on the locked team in a ship and without a pass is sent back with
-// "*setfreq " and the team he came from (or a neighbouring team when he came out of spectating).
+// "*setfreq " and the team he came from; one who came out of spectating is sent to team 0, or to
+// team 1 when team 0 is the locked team.
 // Every other case, a null player included, changes and sends nothing; so does a line that
 // cannot be allocated.
 void handlePlayerChange(BotInstance& instance, HostAddress player, std::uint32_t previousTeam,

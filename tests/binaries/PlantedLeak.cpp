@@ -4,7 +4,10 @@
 //   LEAK_EVERY_LOAD        once at every load, when the module's globals are made;
 //   LEAK_EVERY_SEND_BACK   at every send-back, when the plug-in sends a player back to a team
 //                          (its "*setfreq" line passes through a relay in front of the host's
-//                          callback).
+//                          callback);
+//   LEAK_ON_HANDSHAKE_WITHOUT_LISTS
+//                          at every handshake that gives no list addresses, a path no plain
+//                          game takes.
 #include "entry/Talk.h"
 #include "host/EventCodes.h"
 
@@ -36,14 +39,20 @@ void relay(tarnwick::BotEvent* event) {
     }
     hostCallback(event);
 }
-#else
-#error "PlantedLeak.cpp needs LEAK_EVERY_LOAD or LEAK_EVERY_SEND_BACK"
+#elif !defined(LEAK_ON_HANDSHAKE_WITHOUT_LISTS)
+#error                                                                                             \
+    "PlantedLeak.cpp needs LEAK_EVERY_LOAD, LEAK_EVERY_SEND_BACK or LEAK_ON_HANDSHAKE_WITHOUT_LISTS"
 #endif
 
 } // namespace
 
 extern "C" void talk(tarnwick::BotEvent* event) {
-#if defined(LEAK_EVERY_SEND_BACK)
+#if defined(LEAK_ON_HANDSHAKE_WITHOUT_LISTS)
+    if (event != nullptr && event->code == tarnwick::EventInit && event->p3 == 0 &&
+        event->p4 == 0) {
+        leaked = std::malloc(LeakedBytes);
+    }
+#elif defined(LEAK_EVERY_SEND_BACK)
     if (event != nullptr && event->code == tarnwick::EventInit && event->p2 != 0) {
         tarnwick::BotEvent relayed = *event;
         hostCallback = reinterpret_cast<tarnwick::HostCallback>(relayed.p2);

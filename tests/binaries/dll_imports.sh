@@ -9,12 +9,14 @@ set -uo pipefail
 
 mingw_objdump=i686-w64-mingw32-objdump
 
-# Prints "DLL FUNCTION" for every function the PE file $1 imports by name, DLL in upper case.
+# Prints "DLL FUNCTION" for every function the PE file $1 imports, DLL in upper case; a function
+# imported by ordinal alone, which no list names, as "DLL ordinal:N".
 imports_of() {
     "$mingw_objdump" -p "$1" | awk '
         /^The Import Tables/ { inside = 1; next }
         /^The (Export Tables|Function Table)|^PE File Base Relocations/ { inside = 0 }
         inside && /DLL Name:/ { dll = toupper($NF); next }
+        inside && dll != "" && /^\t[0-9a-f]+\t +[0-9]+ +<none>$/ { print dll, "ordinal:" $(NF - 1); next }
         inside && dll != "" && /^\t[0-9a-f]+\t +[0-9]+ +[^ ]+$/ { print dll, $NF }'
 }
 
@@ -47,8 +49,13 @@ for path in "$@"; do
     echo "$path: $(wc -l <<<"$imported") imports"
     while read -r dll function; do
         [[ -n $function ]] || continue
-        echo "FAIL $path imports $function from $dll," \
-            "which $(basename "$list") does not allow for $name"
+        if [[ $function == ordinal:* ]]; then
+            echo "FAIL $path imports ordinal ${function#ordinal:} from $dll by ordinal only," \
+                "which no list can allow"
+        else
+            echo "FAIL $path imports $function from $dll," \
+                "which $(basename "$list") does not allow for $name"
+        fi
         failures=$((failures + 1))
     done <<<"$unlisted"
 done

@@ -3,12 +3,48 @@
 # built there with the win32 preset, gives the same tarnwick.dll and tarnhost.exe, byte for byte,
 # as BUILD_DIR, and both builds pack into the same zip with the same SHA256SUMS.
 #   tests/binaries/reproducible.sh BUILD_DIR WORK_DIR
+#   tests/binaries/reproducible.sh --compare FIRST_DIR SECOND_DIR
 # BUILD_DIR is a finished win32 build of this source tree; WORK_DIR is emptied and used for the
-# copy, its build and both packages. Each file that differs is named, with how many bytes differ.
+# copy, its build and both releases, each gathered in a folder (the two files and the package).
+# --compare judges two such folders alone: every file of either must be in both, byte for byte,
+# and a SHA256SUMS must match the files beside it. Each file that differs is named, with how many
+# bytes differ.
 set -uo pipefail
 
+# Compares the release folders $1 and $2 as --compare tells; fails when they differ.
+compare_releases() {
+    local first=$1 second=$2 name count differences=0
+    while IFS= read -r name; do
+        if [[ ! -f $first/$name || ! -f $second/$name ]]; then
+            echo "FAIL: $name is in only one of the two builds: $first $second"
+            differences=$((differences + 1))
+        elif cmp -s "$first/$name" "$second/$name"; then
+            echo "same  $name  $(sha256sum <"$first/$name" | cut -d' ' -f1)"
+        else
+            count=$(cmp -l "$first/$name" "$second/$name" 2>/dev/null | wc -l)
+            echo "FAIL: $name differs between the two builds ($count bytes differ; sizes" \
+                "$(stat -c %s "$first/$name") and $(stat -c %s "$second/$name")):" \
+                "$first/$name $second/$name"
+            differences=$((differences + 1))
+        fi
+    done < <({ (cd "$first" && ls -A) && (cd "$second" && ls -A); } | sort -u)
+    if [[ -f $first/SHA256SUMS ]] && ! (cd "$first" && sha256sum --check --quiet SHA256SUMS); then
+        echo "FAIL: SHA256SUMS does not match the files beside it"
+        differences=$((differences + 1))
+    fi
+    if ((differences > 0)); then
+        echo "the release is not reproducible: $differences problem(s)"
+        return 1
+    fi
+    echo "two builds in two directories gave the same bytes"
+}
+
+if (($# == 3)) && [[ $1 == --compare ]]; then
+    compare_releases "$2" "$3"
+    exit
+fi
 if (($# != 2)); then
-    echo "usage: $0 BUILD_DIR WORK_DIR" >&2
+    echo "usage: $0 BUILD_DIR WORK_DIR | --compare FIRST_DIR SECOND_DIR" >&2
     exit 2
 fi
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
@@ -44,31 +80,6 @@ second_build=$copy/build/win32
     exit 1
 }
 
-differences=0
-# Compares two files byte for byte; names the file and counts the differing bytes if they differ.
-compare() {
-    local label=$1 first=$2 second=$3 count
-    if cmp -s "$first" "$second"; then
-        echo "same  $label  $(sha256sum <"$first" | cut -d' ' -f1)"
-    else
-        count=$(cmp -l "$first" "$second" 2>/dev/null | wc -l)
-        echo "FAIL: $label differs between the two builds ($count bytes differ; sizes" \
-            "$(stat -c %s "$first") and $(stat -c %s "$second")): $first $second"
-        differences=$((differences + 1))
-    fi
-}
-compare tarnwick.dll "$first_build/tarnwick.dll" "$second_build/tarnwick.dll"
-compare tarnhost.exe "$first_build/tarnhost.exe" "$second_build/tarnhost.exe"
-zip_name=$(basename "$(tail -n 1 "$work/first.log")")
-compare "$zip_name" "$work/first/$zip_name" "$work/second/$zip_name"
-compare SHA256SUMS "$work/first/SHA256SUMS" "$work/second/SHA256SUMS"
-(cd "$work/first" && sha256sum --check --quiet SHA256SUMS) || {
-    echo "FAIL: SHA256SUMS does not match the zip beside it"
-    differences=$((differences + 1))
-}
-
-if ((differences > 0)); then
-    echo "the release is not reproducible: $differences problem(s)"
-    exit 1
-fi
-echo "two builds in two directories gave the same bytes"
+cp "$first_build/tarnwick.dll" "$first_build/tarnhost.exe" "$work/first/" &&
+    cp "$second_build/tarnwick.dll" "$second_build/tarnhost.exe" "$work/second/" || exit 1
+compare_releases "$work/first" "$work/second"

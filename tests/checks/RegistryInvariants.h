@@ -62,7 +62,8 @@ template <typename Item> std::string findListBreach(const tarnwick::OwnedList<It
 // Empty when every invariant of the registry holds: the registry and every instance's tags and
 // roster are whole lists; no two instances share a handle; an unlocked instance has an empty
 // roster and no tags; a locked one holds a team of 0 to 65534 and only team passes, at most one
-// per player (hostsim lists a record once; a host listing one twice gives it two). For instances
+// per player record. The plug-in gives a record the host lists twice two passes, so that last
+// check holds only for hosts that list each record once, as hostsim does. For instances
 // that still handle events (not disabled), every tagged player must also be live by
 // `isLivePlayer`; a null query skips that check.
 std::string findRegistryBreach(const LivePlayerQuery& isLivePlayer);
