@@ -61,8 +61,9 @@ char separator();
 bool expandsWildcards();
 // The part of `path` before which no wildcard is looked for (the "\\?\" prefix on Windows).
 std::size_t prefixLength(const std::string& path);
-// `name` as the file system compares names: on Windows each UTF-16 unit in capitals, as its own
-// table folds it and no further; as it is elsewhere.
+// `name` as the file system compares names: on Windows without the dots and blanks ending it,
+// which opening drops, and each UTF-16 unit in capitals, as its own table folds it and no
+// further; as it is elsewhere.
 std::string comparedName(const std::string& name);
 
 // ---- Files and standard streams

@@ -1,5 +1,6 @@
 #include "System.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstring>
@@ -294,6 +295,7 @@ std::string comparedName(const std::string& name) {
     if (upcase == nullptr || !widened(name, wide)) {
         return name;
     }
+    wide.erase(std::min(wide.size(), wide.find_last_not_of(L". ") + 1)); // as opening drops them
     for (wchar_t& unit : wide) {
         unit = upcase(unit); // the table the file system compares names with
     }
