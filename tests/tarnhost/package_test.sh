@@ -168,6 +168,9 @@ wine_row 2 "no such file: fold\𐐀*.scn" "" --check 'fold\𐐀*.scn'
 wine_row 2 "nowhere.dll: Module not found" "" --module nowhere.dll --check devices
 wine_row 0 "usage: tarnhost [OPTIONS]" "" '/?'
 program=cmd wine_row 1 "FAIL -: nothing to check" "" /c "Z:${folder//\//\\}\\tarnhost.exe --check <NUL"
+# A walk passes over the file standard output is written to, known by its file id.
+program=cmd wine_row 0 "1 passed, 0 failed" "" \
+    /c "Z:${folder//\//\\}\\tarnhost.exe --check loop >loop\\report.scn & type loop\\report.scn"
 
 echo "---- interactive wine tarnhost.exe -i, run from another folder"
 cd "$scratch" || exit 1

@@ -86,23 +86,13 @@ bool listFolder(const std::string& folder, std::vector<Entry>& entries, int& err
         if (name == "." || name == "..") {
             continue;
         }
-        Entry entry{name, Kind::Special};
-        switch (found->d_type) {
-        case DT_REG:
-            entry.kind = Kind::File;
-            break;
-        case DT_DIR:
-            entry.kind = Kind::Folder;
-            break;
-        case DT_LNK:
-            entry.kind = Kind::Link;
-            break;
-        case DT_UNKNOWN: // the file system does not say: ask it
+        Entry entry{name, found->d_type == DT_REG   ? Kind::File
+                          : found->d_type == DT_DIR ? Kind::Folder
+                          : found->d_type == DT_LNK ? Kind::Link
+                                                    : Kind::Special};
+        if (found->d_type == DT_UNKNOWN) { // the file system does not say: ask it
             entry.kind = kindOf(folder + "/" + name, false, entry.error);
             entry.kind = entry.kind == Kind::Missing ? Kind::Unknown : entry.kind;
-            break;
-        default:
-            break;
         }
         entries.push_back(entry);
     }

@@ -13,6 +13,7 @@
 #include <new>
 #include <stdexcept>
 #include <tuple>
+#include <utility>
 
 namespace {
 
@@ -95,45 +96,28 @@ Options readOptions(std::vector<std::string> arguments) {
     optind = 1;
     for (int letter; (letter = getopt_long(static_cast<int>(arguments.size()), words.data(), ":hi",
                                            LongOptions, nullptr)) != -1;) {
-        switch (letter) {
-        case 'c':
-            options.check = true;
-            break;
-        case 't':
-            options.transcript = true;
-            break;
-        case 'e':
-            options.effects = true;
-            break;
-        case 'E':
-            options.noEffects = true;
-            break;
-        case 'n':
-            options.noInit = true;
-            break;
-        case 'i':
-            options.interactive = true;
-            break;
-        case 'm':
-        case 'r':
-            (letter == 'm' ? options.module : options.record) = optarg;
-            if (*optarg == '\0') {
-                throw refusal(letter, "");
+        const std::pair<int, bool*> switches[] = {
+            {'c', &options.check},     {'t', &options.transcript}, {'e', &options.effects},
+            {'E', &options.noEffects}, {'n', &options.noInit},     {'i', &options.interactive},
+            {'h', &options.help},      {'v', &options.version}};
+        const auto given =
+            std::find_if(std::begin(switches), std::end(switches),
+                         [letter](const auto& known) { return known.first == letter; });
+        if (given != std::end(switches)) {
+            *given->second = true;
+            if (options.help || options.version) {
+                return options;
             }
-            break;
-        case 'h':
-        case 'v':
-            (letter == 'h' ? options.help : options.version) = true;
-            return options;
-        default: // ':' for a missing value, '?' for an option it does not know
-            throw refusal(letter == ':' ? optopt : 0,
+        } else if ((letter == 'm' || letter == 'r') && *optarg != '\0') {
+            (letter == 'm' ? options.module : options.record) = optarg;
+        } else { // an empty value, ':' for a missing one, '?' for an option it does not know
+            throw refusal(letter == ':' ? optopt : letter,
                           letter == '?' && optopt != 0
                               ? std::string("-") + static_cast<char>(optopt)
                               : std::string(words[static_cast<std::size_t>(optind) - 1]));
         }
     }
-    options.operands.assign(words.begin() + optind,
-                            words.end() - 1); // in order, options moved before them
+    options.operands.assign(words.begin() + optind, words.end() - 1); // options moved before them
     return options;
 }
 
