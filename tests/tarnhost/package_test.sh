@@ -157,6 +157,7 @@ wine_row 0 "1 passed, 0 failed" "" --check loop
 # name without them (a.scn., b.scn and sub. would read a.scn, b.scn and sub) or as the device.
 wine_row 2 "3 passed, 3 failed" "" --check dots
 wine_row 2 "dots\a.scn.: its name ends in a dot or blank" "" --check 'dots\a*'
+wine_row 2 "dots\a.scn.: its name ends in a dot or blank" "" --check 'dots\a.scn.'
 wine_row 2 "devices\nul.scn: its name is a device's (nul)" "" --check devices
 # "\\?\" starts a path, it is no wildcard; paths past 260 characters work, walked or named.
 wine_row 0 "1 passed, 0 failed" "" --check "\\\\?\\$here\\devices\\ok*.scn"

@@ -167,10 +167,14 @@ void addScenarioFiles(const std::string& path, std::vector<ScenarioFile>& files)
     std::string failure; // when the path stands for no file
     const OwnOutput output;
     int error = 0;
-    if (platform::expandsWildcards() &&
-        path.find_first_of("*?", platform::prefixLength(path)) != std::string::npos) {
+    const bool wildcard =
+        platform::expandsWildcards() &&
+        path.find_first_of("*?", platform::prefixLength(path)) != std::string::npos;
+    if (wildcard) {
         expand("", path, output, found);
         failure = "no such file: " + shownPath(path);
+    } else if (!platform::nameFailure(path).empty()) {
+        found.push_back({path, shownPath(path) + ": " + platform::nameFailure(path)});
     } else if (platform::kindOf(path, true, error) == Kind::Folder) {
         walk(path, output, found);
         failure = "no scenario files in " + shownPath(path);
@@ -187,13 +191,9 @@ void addScenarioFiles(const std::string& path, std::vector<ScenarioFile>& files)
 std::string readScenarioFile(const std::string& path, DescriptorReader& standardInput,
                              const std::function<void(std::istream&)>& read) {
     const bool named = path != "-";
-    const std::string nameFailure = named ? platform::nameFailure(path) : "";
     int error = 0;
-    const int descriptor =
-        named && nameFailure.empty() ? platform::openForReading(path, error) : -1;
-    if (!nameFailure.empty()) {
-        return shownPath(path) + ": " + nameFailure;
-    } else if (named && descriptor < 0) {
+    const int descriptor = named ? platform::openForReading(path, error) : -1;
+    if (named && descriptor < 0) {
         return openFailure(path, error);
     }
     DescriptorReader file(descriptor, true);

@@ -33,7 +33,8 @@ std::string openFailure(const std::string& file, int error);
 // appended with their failure.
 void addScenarioFiles(const std::string& path, std::vector<ScenarioFile>& files);
 
-// Runs `read` over the scenario at `path`, or over `standardInput` for "-" (where what `read`
+// Runs `read` over the scenario at `path` (one addScenarioFiles gave without a failure), or over
+// `standardInput` for "-" (where what `read`
 // leaves unread stays for the next), through a stream that throws when a read fails. Returns why
 // it could not be read, naming it: it cannot be opened or read, it is the file standard output
 // writes to, or memory ran out; else empty.

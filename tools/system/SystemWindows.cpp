@@ -123,10 +123,12 @@ bool isConsole(HANDLE handle) {
 struct ConsoleBuffer : std::streambuf {
     explicit ConsoleBuffer(HANDLE handle) : console(handle) {}
     std::streamsize xsputn(const char* text, std::streamsize count) override {
-        std::wstring wide;
+        std::wstring wide(static_cast<std::size_t>(count), L'\0');
+        const int length = MultiByteToWideChar(CP_UTF8, 0, text, static_cast<int>(count),
+                                               wide.data(), static_cast<int>(count));
         DWORD written = 0;
-        return count == 0 || (widened(std::string(text, static_cast<std::size_t>(count)), wide) &&
-                              WriteConsoleW(console, wide.data(), static_cast<DWORD>(wide.size()),
+        return count == 0 || (length > 0 &&
+                              WriteConsoleW(console, wide.data(), static_cast<DWORD>(length),
                                             &written, nullptr) != 0)
                    ? count
                    : 0;
