@@ -8,7 +8,6 @@
 #include <getopt.h>
 
 #include <algorithm>
-#include <cstring>
 #include <iostream>
 #include <new>
 #include <stdexcept>
