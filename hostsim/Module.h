@@ -9,7 +9,8 @@ namespace hostsim {
 
 class Module {
 public:
-    // Loads the module at `path`, in UTF-8 on Windows too; check loaded() and error() afterwards.
+    // Loads the module at `path`, in UTF-8 on Windows too; check loaded() and error() afterwards:
+    // "cannot load PATH: REASON", the reason in the system's words.
     explicit Module(const std::string& path);
     Module(const Module&) = delete;
     Module& operator=(const Module&) = delete;

@@ -137,6 +137,13 @@ fi
 row 2 "tarnhost: cannot load $(pwd -P)/nowhere.so: cannot open shared object file: No such \
 file or directory" "" --module nowhere.so --check pass.scn
 in=mod row 0 "ok   -demo.scn" "" --module=tarnwick.so --check -- -demo.scn
+row 2 "tarnhost: --module needs a path" "" --module= --check pass.scn
+row 2 "tarnhost: --record needs a file" "" -i --record ''
+# Options as GNU reads them: a long option cut short where one fits, short ones bundled.
+row 0 "ok   pass.scn" "" --chec pass.scn
+row 2 "tarnhost: ambiguous option --no" "" --no pass.scn
+row 2 "tarnhost: unknown option -x" "" -ix
+row 0 "tarnhost $version" "" -i --version
 # Output that cannot be written, and input that cannot be read, fail with status 2; a walk passes
 # over names beginning with a dot, and plays what it can.
 program=./to-full row 2 "tarnhost: write error on standard output: No space left on device" "" \
@@ -159,6 +166,16 @@ program=./input-closed row 2 "tarnhost: read error on standard input: Bad file d
 program=./output-closed row 0 "ok   recorded.scn" $'player Ace\n' -i --record recorded.scn
 program=./reader-gone row 2 "tarnhost: write error on standard output: Broken pipe" "$ticks" \
     --transcript -
+# A file is never both read and written: recording into the scenario being typed is refused, as
+# is playing the file output goes to, and a walk passes over it.
+mkdir own-output && cp pass.scn own-output/ && cp pass.scn self.scn
+# (A build that records into its own input would fill the disk, so each row has 30 s at most.)
+program=timeout row 2 "tarnhost: self.scn: input file is output file" "" \
+    30 sh -c '"$0" -i --record self.scn <self.scn' "$tarnhost"
+program=timeout row 2 "tarnhost: self.scn: input file is output file" "" \
+    30 sh -c '"$0" self.scn >>self.scn' "$tarnhost"
+program=timeout row 0 "last: 1 passed, 0 failed" "" \
+    30 sh -c '"$0" --check own-output >own-output/report.scn; cat own-output/report.scn' "$tarnhost"
 # Short of memory a file fails alone, where memory can be limited (not under AddressSanitizer).
 if ! grep -q __asan_init "$tarnhost"; then
     printf '#!/bin/sh\nulimit -v 200000 && exec %q "$@"\n' "$tarnhost" >limited && chmod +x limited

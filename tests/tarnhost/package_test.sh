@@ -140,6 +140,53 @@ status=${PIPESTATUS[1]}
 ((status == 0)) && [[ $(head -n 1 "$scratch/pipe.out") == "ok   -" ]] ||
     fail "a piped scenario does not pass (exit $status): $(head -n 2 "$scratch/pipe.out")"
 
+echo "---- the rules of Windows names, streams and consoles, a row each"
+# Runs one row: `wine_row STATUS TEXT INPUT ARGUMENT...` runs tarnhost.exe (or $program) under
+# wine with INPUT on standard input, and passes when it exits STATUS and prints TEXT within a
+# line (either stream).
+wine_row() {
+    local status=$1 text=$2 input=$3 got
+    shift 3
+    printf '%s' "$input" | timeout 120 "$wine_run" "${program:-$folder/tarnhost.exe}" "$@" \
+        2>&1 | tr -d '\r' >"$scratch/row.out"
+    got=${PIPESTATUS[1]}
+    ((got == status)) && grep -qF -- "$text" "$scratch/row.out" ||
+        fail "tarnhost.exe $* exits $got, expected $status and '$text': $(head -n 3 "$scratch/row.out")"
+}
+mkdir "$scratch/rows" && cd "$scratch/rows" || exit 1
+pass=$'init\n> console: DLL plugin connected.\n'
+fail=$'init\n> console: DLL plugin welcomes you.\n'
+long=$(printf 'd%.0s' {1..100})/$(printf 'e%.0s' {1..100})/$(printf 'f%.0s' {1..100})
+mkdir -p dots/sub dots/sub. devices loop "deep/$long" fold
+printf '%s' "$pass" | tee dots/a.scn dots/b.scn dots/sub/pass.scn devices/nul.scn devices/ok.scn \
+    loop/ok.scn "deep/$long/pass.scn" fold/𐐨.scn >/dev/null
+printf '%s' "$fail" | tee dots/a.scn. 'dots/b.scn ' dots/sub./fail.scn >/dev/null
+ln -s .. loop/back
+here='Z:'${PWD//\//\\} # this folder as Windows names it
+# Standard input is bytes, as a file is: a 0x1A byte does not end it.
+wine_row 1 "-:3: '\x1A' holds a control byte" "$pass"$'\x1a\n'"$fail" --check -
+# A walk passes over links (reparse points), a folder linked to the one above it included.
+wine_row 0 "1 passed, 0 failed" "" --check loop
+# A name ending in a dot or blank, or a device's name, is failed by name, never opened as the
+# name without them (a.scn., b.scn and sub. would read a.scn, b.scn and sub) or as the device.
+wine_row 2 "3 passed, 3 failed" "" --check dots
+wine_row 2 "dots\a.scn.: its name ends in a dot or blank" "" --check 'dots\a*'
+wine_row 2 "dots\a.scn.: its name ends in a dot or blank" "" --check 'dots\a.scn.'
+wine_row 2 "devices\nul.scn: its name is a device's (nul)" "" --check devices
+# "\\?\" starts a path, it is no wildcard; paths past 260 characters work, walked or named.
+wine_row 0 "1 passed, 0 failed" "" --check "\\\\?\\$here\\devices\\ok*.scn"
+wine_row 0 "1 passed, 0 failed" "" --check deep
+wine_row 0 "1 passed, 0 failed" "" --check "deep\\${long//\//\\}\\pass.scn"
+# Wildcards fold case as the file system does, one UTF-16 unit at a time and no further.
+wine_row 2 "no such file: fold\𐐀*.scn" "" --check 'fold\𐐀*.scn'
+# A module that cannot load says why in words; /? asks for help; NUL is not a console.
+wine_row 2 "nowhere.dll: Module not found" "" --module nowhere.dll --check devices
+wine_row 0 "usage: tarnhost [OPTIONS]" "" '/?'
+program=cmd wine_row 1 "FAIL -: nothing to check" "" /c "Z:${folder//\//\\}\\tarnhost.exe --check <NUL"
+# A walk passes over the file standard output is written to, known by its file id.
+program=cmd wine_row 0 "1 passed, 0 failed" "" \
+    /c "Z:${folder//\//\\}\\tarnhost.exe --check loop >loop\\report.scn & type loop\\report.scn"
+
 echo "---- interactive wine tarnhost.exe -i, run from another folder"
 cd "$scratch" || exit 1
 printf 'arrive Ace team 3 ship 1\nflag north team 3\narena-enter\nstate\n' |

@@ -1,159 +1,163 @@
 #include "ScenarioFiles.h"
 
 #include "PrintableText.h"
+#include "System.h"
 
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
-#include <filesystem>
 #include <new>
-
-#if defined(_WIN32)
-#include <windows.h>
-#endif
+#include <system_error>
 
 namespace commandline {
 
 namespace {
 
-namespace fs = std::filesystem;
+using platform::Kind;
 using terminal::shownPath;
 
-#if defined(_WIN32)
+// What the walk and the wildcard pass over: the file standard output writes to, if it is one.
+struct OwnOutput {
+    platform::Identity identity;
+    bool isFile = platform::identityOf(platform::descriptorOf(platform::Stream::Output), identity);
+    // Whether `path` names that file.
+    bool is(const std::string& path) const {
+        platform::Identity other;
+        return isFile && platform::identityOf(path, other) && other == identity;
+    }
+};
 
-constexpr bool OnWindows = true;
-
-// `text` in UTF-16 with its letters in capitals, as the file system compares names; as it is
-// when it cannot be mapped.
-std::wstring folded(const fs::path& text) {
-    const std::wstring wide = text.wstring();
-    std::wstring upper(wide.size(), L'\0');
-    const int size = static_cast<int>(wide.size());
-    return size > 0 && LCMapStringW(LOCALE_INVARIANT, LCMAP_UPPERCASE, wide.data(), size,
-                                    upper.data(), size) == size
-               ? upper
-               : wide;
+// `name` in `folder`, a separator between them unless the folder ends in one.
+std::string joined(const std::string& folder, const std::string& name) {
+    const bool separated =
+        folder.empty() || folder.find_last_of(platform::separators()) == folder.size() - 1;
+    return separated ? folder + name : folder + platform::separator() + name;
 }
 
-// Whether `name` matches `pattern`, both folded, where '*' stands for any run of characters and
-// '?' for one (a surrogate pair is one). Only the last star is ever returned to, so the time is
-// at most the product of the two lengths.
-bool matches(const wchar_t* pattern, const wchar_t* name) {
-    const wchar_t *afterStar = nullptr, *retry = nullptr;
-    while (*name != L'\0') {
-        const bool any = *pattern == L'?';
-        const bool same = any || (*pattern != L'\0' && *pattern == *name);
-        if (*pattern == L'*') {
+// Whether the name ends in ".scn", compared as the file system compares names.
+bool isScenarioName(const std::string& name) {
+    const std::string compared = platform::comparedName(name);
+    const std::string extension = platform::comparedName(".scn");
+    return compared.size() > extension.size() &&
+           compared.compare(compared.size() - extension.size(), extension.size(), extension) == 0;
+}
+
+// Whether the UTF-8 `name` matches `pattern`, both as the file system compares names, where '*'
+// stands for any run of characters and '?' for one. Only the last star is ever returned to, so
+// the time is at most the product of the two lengths.
+bool matches(const char* pattern, const char* name) {
+    const auto pastCharacter = [](const char* at) { // past the rest of a UTF-8 sequence
+        while ((static_cast<unsigned char>(*at) & 0xC0) == 0x80) {
+            ++at;
+        }
+        return at;
+    };
+    const char *afterStar = nullptr, *retry = nullptr;
+    while (*name != '\0') {
+        const bool any = *pattern == '?';
+        if (*pattern == '*') {
             afterStar = ++pattern;
             retry = name;
-        } else if (same || afterStar != nullptr) {
-            pattern = same ? pattern + 1 : afterStar;
-            name = same ? name + 1 : ++retry;
-            while (any && *name >= 0xDC00 && *name <= 0xDFFF) { // the second half of a pair
-                ++name;
-            }
+        } else if (any || (*pattern != '\0' && *pattern == *name)) {
+            ++pattern;
+            name = any ? pastCharacter(name + 1) : name + 1;
+        } else if (afterStar != nullptr) {
+            pattern = afterStar;
+            name = retry = pastCharacter(retry + 1);
         } else {
             return false;
         }
     }
-    while (*pattern == L'*') {
+    while (*pattern == '*') {
         ++pattern;
     }
-    return *pattern == L'\0';
+    return *pattern == '\0';
+}
+
+// Appends `path`, a file found by a walk or a wildcard, unless it is what standard output writes
+// to: with its failure when the system cannot open it as it is spelt.
+void addFound(const std::string& path, const OwnOutput& output, std::vector<ScenarioFile>& found) {
+    const std::string failure = platform::nameFailure(path);
+    if (!failure.empty() || !output.is(path)) {
+        found.push_back({path, failure.empty() ? "" : shownPath(path) + ": " + failure});
+    }
 }
 
 // Appends the files that `rest` matches under `folder` (empty, or a path that `rest` goes on
 // from): a part of `rest` with '*' or '?' matches the names of folders, or of files when it is
 // the last part; a part without them is taken as it is. A final path must name a file.
-void expand(const std::string& folder, const std::string& rest, std::vector<ScenarioFile>& found) {
-    std::error_code error;
-    const std::size_t wild = rest.find_first_of("*?");
+void expand(const std::string& folder, const std::string& rest, const OwnOutput& output,
+            std::vector<ScenarioFile>& found) {
+    int error = 0;
+    const std::size_t wild = rest.find_first_of("*?", platform::prefixLength(folder + rest));
     if (wild == std::string::npos) {
-        const fs::path path = fs::u8path(folder + rest);
-        if (fs::exists(path, error) && !fs::is_directory(path, error)) {
-            found.push_back({folder + rest, ""});
+        const Kind kind = platform::kindOf(folder + rest, true, error);
+        if (kind != Kind::Folder && kind != Kind::Missing) {
+            addFound(folder + rest, output, found);
         }
         return;
     }
-    const std::size_t start = rest.find_last_of("/\\:", wild) + 1; // npos + 1 is 0
-    const std::size_t end = rest.find_first_of("/\\", wild);
+    const std::size_t start = rest.find_last_of(platform::separators(), wild) + 1; // npos + 1 is 0
+    const std::size_t end = rest.find_first_of(platform::separators(), wild);
     const std::string parent = folder + rest.substr(0, start);
-    const std::wstring pattern = folded(fs::u8path(rest.substr(start, end - start)));
-    for (fs::directory_iterator entry(fs::u8path(parent.empty() ? "." : parent), error), last;
-         !error && entry != last; entry.increment(error)) {
-        const std::string name = entry->path().filename().u8string();
-        std::error_code unknown; // a file whose kind cannot be told is tried as a file
-        if (!matches(pattern.c_str(), folded(entry->path().filename()).c_str())) {
+    const std::string pattern = platform::comparedName(rest.substr(start, end - start));
+    std::vector<platform::Entry> entries;
+    platform::listFolder(parent.empty() ? "." : parent, entries, error);
+    for (const platform::Entry& entry : entries) {
+        if (!matches(pattern.c_str(), platform::comparedName(entry.name).c_str())) {
             continue;
-        } else if (end == std::string::npos && !entry->is_directory(unknown)) {
-            found.push_back({parent + name, ""});
-        } else if (end != std::string::npos && entry->is_directory(unknown)) {
-            expand(parent + name, rest.substr(end), found);
+        }
+        const Kind kind = entry.kind == Kind::Link
+                              ? platform::kindOf(parent + entry.name, true, error)
+                              : entry.kind;
+        if (end == std::string::npos && kind != Kind::Folder) {
+            addFound(parent + entry.name, output, found);
+        } else if (end != std::string::npos && kind == Kind::Folder) {
+            expand(parent + entry.name, rest.substr(end), output, found);
         }
     }
 }
 
-// Whether the name ends in ".scn", in any case, as the file system compares names.
-bool isScenarioName(const fs::path& name) {
-    return folded(name.extension()) == folded(".scn");
-}
-
-#else
-
-constexpr bool OnWindows = false;
-
-// Wildcards are the shell's business here: nothing is expanded.
-void expand(const std::string&, const std::string&, std::vector<ScenarioFile>&) {}
-
-// Whether the name ends in ".scn".
-bool isScenarioName(const fs::path& name) {
-    return name.extension() == ".scn";
-}
-
-#endif
-
-// Appends every .scn file under `directory` and every folder that cannot be read, with its
-// failure; names beginning with a dot, folders reached through symbolic links and special files
-// are passed over. An entry whose kind cannot be told (a folder that can be listed but not
-// entered, a path too long for the system) is appended with its failure: it may hold scenarios.
-void walk(const fs::path& directory, std::vector<ScenarioFile>& found) {
-    std::error_code error;
-    for (fs::directory_iterator entry(directory, error), end; !error && entry != end;
-         entry.increment(error)) {
-        const fs::path& path = entry->path();
-        std::error_code unknown;
-        const fs::file_type kind = entry->symlink_status(unknown).type();
-        if (path.filename().u8string()[0] == '.') {
+// Appends every .scn file under `folder` and every folder that cannot be read, with its
+// failure; names beginning with a dot, folders reached through links and special files are
+// passed over. An entry whose kind cannot be told (a folder that can be listed but not entered,
+// a path too long for the system) is appended with its failure: it may hold scenarios.
+void walk(const std::string& folder, const OwnOutput& output, std::vector<ScenarioFile>& found) {
+    std::vector<platform::Entry> entries;
+    int error = 0;
+    const bool listed = platform::listFolder(folder, entries, error);
+    for (const platform::Entry& entry : entries) {
+        const std::string path = joined(folder, entry.name);
+        int linkError = 0;
+        if (entry.name[0] == '.') {
             continue;
-        } else if (unknown) {
-            found.push_back({path.u8string(), openFailure(path.u8string(), unknown)});
-        } else if (kind == fs::file_type::directory) {
-            walk(path, found);
-        } else if (isScenarioName(path.filename())) {
+        } else if (entry.kind == Kind::Unknown) {
+            found.push_back({path, openFailure(path, entry.error)});
+        } else if (entry.kind == Kind::Folder && platform::nameFailure(path).empty()) {
+            walk(path, output, found);
+        } else if (entry.kind == Kind::Folder) { // it may hold scenarios: failed by name
+            addFound(path, output, found);
+        } else if (isScenarioName(entry.name)) {
             // What a link leads to: a file whose kind cannot be told is tried as a file.
-            const fs::file_type target = entry->status(unknown).type();
-            const fs::file_type passedOver[] = {fs::file_type::directory, fs::file_type::fifo,
-                                                fs::file_type::socket, fs::file_type::block,
-                                                fs::file_type::character};
-            if (std::find(std::begin(passedOver), std::end(passedOver), target) ==
-                std::end(passedOver)) {
-                found.push_back({path.u8string(), ""});
+            const Kind kind =
+                entry.kind == Kind::Link ? platform::kindOf(path, true, linkError) : entry.kind;
+            if (kind != Kind::Folder && kind != Kind::Special) {
+                addFound(path, output, found);
             }
         }
     }
-    if (error) {
-        found.push_back({directory.u8string(), openFailure(directory.u8string(), error)});
+    if (!listed) {
+        found.push_back({folder, openFailure(folder, error)});
     }
 }
 
 } // namespace
 
-std::string openFailure(const std::string& file, std::error_code problem) {
-    if (problem == std::errc::no_such_file_or_directory) {
+std::string openFailure(const std::string& file, int error) {
+    if (error == ENOENT) {
         return "no such file: " + shownPath(file);
     }
-    std::string reason =
-        problem == std::errc::permission_denied ? "permission denied" : problem.message();
+    std::string reason = error == EACCES ? "permission denied" : platform::reason(error);
     reason[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(reason[0])));
     return shownPath(file) + ": " + reason;
 }
@@ -161,12 +165,18 @@ std::string openFailure(const std::string& file, std::error_code problem) {
 void addScenarioFiles(const std::string& path, std::vector<ScenarioFile>& files) {
     std::vector<ScenarioFile> found;
     std::string failure; // when the path stands for no file
-    std::error_code error;
-    if (OnWindows && path.find_first_of("*?") != std::string::npos) {
-        expand("", path, found);
+    const OwnOutput output;
+    int error = 0;
+    const bool wildcard =
+        platform::expandsWildcards() &&
+        path.find_first_of("*?", platform::prefixLength(path)) != std::string::npos;
+    if (wildcard) {
+        expand("", path, output, found);
         failure = "no such file: " + shownPath(path);
-    } else if (fs::is_directory(fs::u8path(path), error)) {
-        walk(fs::u8path(path), found);
+    } else if (!platform::nameFailure(path).empty()) {
+        found.push_back({path, shownPath(path) + ": " + platform::nameFailure(path)});
+    } else if (platform::kindOf(path, true, error) == Kind::Folder) {
+        walk(path, output, found);
         failure = "no scenario files in " + shownPath(path);
     } else {
         found.push_back({path, ""});
@@ -181,19 +191,27 @@ void addScenarioFiles(const std::string& path, std::vector<ScenarioFile>& files)
 std::string readScenarioFile(const std::string& path, DescriptorReader& standardInput,
                              const std::function<void(std::istream&)>& read) {
     const bool named = path != "-";
-    const int descriptor = named ? openForReading(path) : -1;
+    int error = 0;
+    const int descriptor = named ? platform::openForReading(path, error) : -1;
     if (named && descriptor < 0) {
-        return openFailure(path, {errno, std::generic_category()});
+        return openFailure(path, error);
     }
     DescriptorReader file(descriptor, true);
+    const std::string shownName = named ? shownPath(path) : "standard input";
+    platform::Identity input, output;
+    if (platform::identityOf(named ? descriptor : platform::descriptorOf(platform::Stream::Input),
+                             input) &&
+        platform::identityOf(platform::descriptorOf(platform::Stream::Output), output) &&
+        input == output) {
+        return shownName + ": input file is output file";
+    }
     std::istream in(named ? &file : &standardInput);
     in.exceptions(std::ios::badbit); // a read that fails throws the reader's reason
-    const std::string shownName = named ? shownPath(path) : "standard input";
     try {
         read(in);
         return "";
-    } catch (const std::system_error& error) {
-        return "read error on " + shownName + ": " + error.code().message();
+    } catch (const std::system_error& failure) {
+        return "read error on " + shownName + ": " + platform::reason(failure.code().value());
     } catch (const std::bad_alloc&) {
         return shownName + ": out of memory";
     }

@@ -1,6 +1,4 @@
-// The program's standard streams and the files it reads, the same on Windows and Linux: no file
-// opened takes the place of a closed standard stream, a file named opens without waiting for a
-// FIFO's writer, and a read or a write to standard output that fails says why.
+// The program's standard output and the files it reads: a read or a write that fails says why.
 #pragma once
 
 #include <ostream>
@@ -8,15 +6,6 @@
 #include <string>
 
 namespace commandline {
-
-// Opens the null device on each of descriptors 0, 1 and 2 that is closed, in the direction its
-// stream is not used in, so that no file opened later takes its place and using it still fails
-// as using a closed stream does ("Bad file descriptor").
-void holdStandardDescriptors();
-
-// A descriptor reading the file at `path` (UTF-8), opened without waiting for a FIFO's writer (a
-// FIFO that has none reads as empty); -1 with errno set when the file cannot be opened.
-int openForReading(const std::string& path);
 
 // A descriptor's bytes for a std::istream. A read that fails throws std::system_error with the
 // system's reason, which the stream rethrows when its exceptions include badbit. Bytes read ahead
@@ -62,6 +51,10 @@ private:
     std::streambuf* inner_;
     int firstFailure_ = 0;
 };
+
+// "write error on NAME: REASON", `shownName` as printed and the reason the system's words for
+// the errno value `error` (left out when it is 0).
+std::string writeError(const std::string& shownName, int error);
 
 // The exit status once standard output is flushed and closed: `status`, or 2 with the message
 // "PROGRAM: write error on standard output: REASON" when some of it was not written, the reason

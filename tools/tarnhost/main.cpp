@@ -1,28 +1,22 @@
 // tarnhost: plays scenarios against the plug-in module, or lets a person type them.
-#include "Arguments.h"
-#include "Console.h"
 #include "Module.h"
-#include "Options.h"
 #include "PrintableText.h"
 #include "ScenarioFiles.h"
 #include "Streams.h"
+#include "System.h"
 #include "Tarnhost.h"
 
-#include <algorithm>
-#include <filesystem>
-#include <iostream>
-#include <utility>
+#include <getopt.h>
 
-#if defined(_WIN32)
-#include <io.h>
-#define isatty _isatty
-#else
-#include <unistd.h>
-#endif
+#include <algorithm>
+#include <iostream>
+#include <new>
+#include <stdexcept>
+#include <tuple>
+#include <utility>
 
 namespace {
 
-namespace fs = std::filesystem;
 using commandline::ScenarioFile;
 using terminal::shown;
 using terminal::shownPath;
@@ -47,57 +41,123 @@ constexpr char Help[] =
     "be carried out (or --check found nothing to check), 2 bad usage, unreadable input or\n"
     "output that cannot be written.\n" TARNHOST_EDITING_NOTE;
 
-using commandline::UsageError;
+// A mistake on the command line, which the help explains; the message names it.
+struct UsageError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
 
 // The module beside the real program, as in a build tree or the Windows package; where there is
-// none, the one where an installed tree keeps it, found from the program's own folder so that
-// the tree can move. The path beside the program when neither is there.
+// none, the one an installed tree keeps, found from the program's own folder so that the tree can
+// move. The path beside the program when neither is there.
 std::string defaultModulePath() {
-    const fs::path folder = fs::u8path(commandline::programPath()).parent_path();
-    const fs::path beside = folder / TARNWICK_MODULE_NAME;
-    const fs::path installed =
-        (folder / fs::u8path(TARNWICK_MODULE_FROM_PROGRAM) / TARNWICK_MODULE_NAME)
-            .lexically_normal();
-    std::error_code ignored;
-    const bool useInstalled = !fs::exists(beside, ignored) && fs::exists(installed, ignored);
-    return (useInstalled ? installed : beside).u8string();
+    const std::string beside = platform::besideProgram(TARNWICK_MODULE_NAME);
+    const std::string installed =
+        platform::besideProgram(TARNWICK_MODULE_FROM_PROGRAM "/" TARNWICK_MODULE_NAME);
+    int error = 0;
+    const bool useInstalled = platform::kindOf(beside, true, error) != platform::Kind::File &&
+                              platform::kindOf(installed, true, error) == platform::Kind::File;
+    return useInstalled ? installed : beside;
 }
 
-// The options given, and the scenario files their operands name.
-struct Options : commandline::GivenOptions {
+// The command line as read: what was asked, and the scenario files its operands name.
+struct Options {
+    bool check = false, transcript = false, effects = false, noEffects = false, noInit = false,
+         interactive = false, help = false, version = false;
+    std::string module, record;
+    std::vector<std::string> operands;
     std::vector<ScenarioFile> files;
 };
 
-const commandline::OptionTable TarnhostOptions{
-    {"--check", "--transcript", "--effects", "--no-effects", "--no-init", "-i"},
-    {"-h", "--help", "--version"},
-    {{"--module", "a path"}, {"--record", "a file"}}};
+// The long options, each with the letter getopt_long gives for it.
+const option LongOptions[] = {
+    {"check", no_argument, nullptr, 'c'},        {"transcript", no_argument, nullptr, 't'},
+    {"effects", no_argument, nullptr, 'e'},      {"no-effects", no_argument, nullptr, 'E'},
+    {"no-init", no_argument, nullptr, 'n'},      {"module", required_argument, nullptr, 'm'},
+    {"record", required_argument, nullptr, 'r'}, {"help", no_argument, nullptr, 'h'},
+    {"version", no_argument, nullptr, 'v'},      {nullptr, 0, nullptr, 0}};
+
+// Why getopt_long refused `argument`: a value missing after an option taking one, an
+// abbreviation that fits several options, or an option it does not know.
+UsageError refusal(int missing, const std::string& argument) {
+    if (missing == 'm' || missing == 'r') {
+        return UsageError(missing == 'm' ? "--module needs a path" : "--record needs a file");
+    }
+    const std::string name = argument.substr(0, argument.find('='));
+    const auto fits =
+        std::count_if(std::begin(LongOptions), std::end(LongOptions) - 1, [&](const option& known) {
+            return name.size() > 2 && std::string("--").append(known.name).rfind(name, 0) == 0;
+        });
+    return UsageError((fits > 1 ? "ambiguous option " : "unknown option ") + shown(name));
+}
+
+// Reads the options of `arguments`, the program's name first, GNU style: abbreviations,
+// bundled letters, "--option=value", and "--" ending them. --help and --version end the reading
+// and are all that is kept. Throws UsageError on a mistake, an empty value included.
+Options readOptions(std::vector<std::string> arguments) {
+    Options options;
+    for (std::size_t at = 1; at < arguments.size() && arguments[at] != "--"; ++at) {
+        if (platform::asksForHelp(arguments[at])) {
+            options.help = true;
+            return options;
+        }
+    }
+    std::vector<char*> words;
+    for (std::string& argument : arguments) {
+        words.push_back(argument.data());
+    }
+    words.push_back(nullptr);
+    opterr = 0;
+    optind = 1;
+    for (int letter; (letter = getopt_long(static_cast<int>(arguments.size()), words.data(), ":hi",
+                                           LongOptions, nullptr)) != -1;) {
+        const std::pair<int, bool*> switches[] = {
+            {'c', &options.check},     {'t', &options.transcript}, {'e', &options.effects},
+            {'E', &options.noEffects}, {'n', &options.noInit},     {'i', &options.interactive},
+            {'h', &options.help},      {'v', &options.version}};
+        const auto given =
+            std::find_if(std::begin(switches), std::end(switches),
+                         [letter](const auto& known) { return known.first == letter; });
+        if (given != std::end(switches)) {
+            *given->second = true;
+            if (options.help || options.version) {
+                return options;
+            }
+        } else if ((letter == 'm' || letter == 'r') && *optarg != '\0') {
+            (letter == 'm' ? options.module : options.record) = optarg;
+        } else { // an empty value, ':' for a missing one, '?' for an option it does not know
+            throw refusal(letter == ':' ? optopt : letter,
+                          letter == '?' && optopt != 0
+                              ? std::string("-") + static_cast<char>(optopt)
+                              : std::string(words[static_cast<std::size_t>(optind) - 1]));
+        }
+    }
+    options.operands.assign(words.begin() + optind, words.end() - 1); // options moved before them
+    return options;
+}
 
 // Reads the command line and the files it names. Returns at once on --help or --version; throws
 // UsageError on a mistake.
 Options parseOptions(const std::vector<std::string>& arguments) {
-    const commandline::GivenOptions given = commandline::readOptions(arguments, TarnhostOptions);
-    if (given.has("-h") || given.has("--help") || given.has("--version")) {
-        return {{{{given.has("--version") ? "--version" : "--help", ""}}, {}}, {}};
+    Options options = readOptions(arguments);
+    if (options.help || options.version) {
+        return options;
     }
-    Options options{given, {}};
     std::vector<std::string>& paths = options.operands;
-    for (const auto& [one, other] :
-         {std::pair{"--check", "--transcript"}, {"--effects", "--no-effects"}}) {
-        if (options.has(one) && options.has(other)) {
-            throw UsageError(std::string(one) + " and " + other + " cannot be combined");
-        }
-    }
-    if (options.has("-i") && !paths.empty()) {
+    if (options.check && options.transcript) {
+        throw UsageError("--check and --transcript cannot be combined");
+    } else if (options.effects && options.noEffects) {
+        throw UsageError("--effects and --no-effects cannot be combined");
+    } else if (options.interactive && !paths.empty()) {
         throw UsageError("-i plays no files");
-    } else if (paths.empty() && !options.has("-i") && !isatty(STDIN_FILENO)) {
+    } else if (paths.empty() && !options.interactive &&
+               !platform::isTerminal(platform::Stream::Input)) {
         paths.push_back("-"); // standard input plays as a file does
     }
-    for (const auto& [option, needsFiles] : {std::pair{"--check", true},
-                                             {"--transcript", true},
-                                             {"--no-init", false},
-                                             {"--record", false}}) {
-        if (options.has(option) && paths.empty() == needsFiles) {
+    for (const auto& [given, option, needsFiles] : {std::tuple{options.check, "--check", true},
+                                                    {options.transcript, "--transcript", true},
+                                                    {options.noInit, "--no-init", false},
+                                                    {!options.record.empty(), "--record", false}}) {
+        if (given && paths.empty() == needsFiles) {
             throw UsageError(option + std::string(needsFiles
                                                       ? " needs a FILE, or - for standard input"
                                                       : " applies to interactive mode only"));
@@ -106,9 +166,8 @@ Options parseOptions(const std::vector<std::string>& arguments) {
     for (const std::string& path : paths) {
         commandline::addScenarioFiles(path, options.files);
     }
-    const std::string& module = options.values["--module"];
-    options.values["--module"] =
-        module.empty() ? defaultModulePath() : fs::absolute(fs::u8path(module)).u8string();
+    options.module =
+        options.module.empty() ? defaultModulePath() : platform::absolutePath(options.module);
     return options;
 }
 
@@ -117,30 +176,35 @@ Options parseOptions(const std::vector<std::string>& arguments) {
 // (see Help). A file that cannot be opened or read fails alone, named, with exit status 2, and
 // the others are still played.
 int play(Options& options) {
-    if (options.has("--help") || options.has("--version")) {
-        std::cout << (options.has("--version") ? "tarnhost " TARNWICK_VERSION "\n" : Help);
+    if (options.help || options.version) {
+        std::cout << (options.version ? "tarnhost " TARNWICK_VERSION "\n" : Help);
         return 0;
     }
-    const auto style = options.has("--check")        ? tarnhost::PlayStyle::Check
-                       : options.has("--transcript") ? tarnhost::PlayStyle::Transcript
-                                                     : tarnhost::PlayStyle::Plain;
-    commandline::DescriptorReader standardInput(STDIN_FILENO, false);
+    const auto style = options.check        ? tarnhost::PlayStyle::Check
+                       : options.transcript ? tarnhost::PlayStyle::Transcript
+                                            : tarnhost::PlayStyle::Plain;
+    const int input = platform::descriptorOf(platform::Stream::Input);
+    platform::Identity inputFile, recordFile;
+    if (!options.record.empty() && platform::identityOf(input, inputFile) &&
+        platform::identityOf(options.record, recordFile) && inputFile == recordFile) {
+        std::cerr << "tarnhost: " << shownPath(options.record) << ": input file is output file\n";
+        return 2; // recording into it would empty the scenario, or grow it without end
+    }
+    commandline::DescriptorReader standardInput(input, false);
     int passed = 0, failed = 0;
     bool unreadable = false;
     for (std::size_t at = 0; at < std::max<std::size_t>(options.files.size(), 1); ++at) {
-        hostsim::Module module(options.values["--module"]);
+        hostsim::Module module(options.module);
         if (!module.loaded()) {
             std::cerr << "tarnhost: " << shownPath(module.error()) << "\n";
             return 2;
         }
         tarnhost::Session session(module.talk());
-        session.effects =
-            options.files.empty() ? !options.has("--no-effects") : options.has("--effects");
+        session.effects = options.files.empty() ? !options.noEffects : options.effects;
         if (options.files.empty()) {
             return tarnhost::runInteractive(session, std::cin, std::cout, std::cerr,
-                                            {isatty(STDIN_FILENO) != 0, !options.has("--no-init"),
-                                             options.values["--module"],
-                                             options.values["--record"]});
+                                            {platform::isTerminal(platform::Stream::Input),
+                                             !options.noInit, options.module, options.record});
         }
         const ScenarioFile& scenario = options.files[at];
         bool ok = false;
@@ -171,17 +235,16 @@ int play(Options& options) {
 
 // Runs tarnhost; standard output is checked for write errors however the run ends.
 int main(int argumentCount, char** arguments) {
-    commandline::holdStandardDescriptors();
-    terminal::showUtf8OnConsoles();
+    platform::prepareStandardStreams();
     commandline::FailureKeeper output(std::cout);
     Options options;
     try {
-        options = parseOptions(commandline::commandLine(argumentCount, arguments));
+        options = parseOptions(platform::commandLine(argumentCount, arguments));
     } catch (const UsageError& error) {
         std::cerr << "tarnhost: " << error.what() << "\nTry 'tarnhost --help'.\n";
         return 2;
-    } catch (const std::exception& error) {
-        std::cerr << "tarnhost: " << error.what() << "\n";
+    } catch (const std::bad_alloc&) {
+        std::cerr << "tarnhost: out of memory\n";
         return 2;
     }
     return commandline::closeStandardOutput(play(options), output, "tarnhost");

@@ -1,5 +1,7 @@
 #include "PrintableText.h"
 
+#include "System.h"
+
 namespace terminal {
 
 namespace {
@@ -94,11 +96,7 @@ std::string shownPath(const std::string& path) {
     if (path.empty()) {
         return "''";
     }
-#if defined(_WIN32)
-    return printed(path, false);
-#else
-    return shown(path);
-#endif
+    return printed(path, platform::separator() != '\\'); // a backslash separates folders there
 }
 
 std::string shownLine(const std::string& line) {

@@ -1,0 +1,199 @@
+#include "System.h"
+
+#include <cerrno>
+#include <climits>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace platform {
+
+namespace {
+
+volatile std::sig_atomic_t interrupted = 0; // Ctrl-C while a line is being read
+
+void onInterrupt(int) {
+    interrupted = 1;
+}
+
+// The kind a stat gave.
+Kind kindOfMode(mode_t mode) {
+    return S_ISREG(mode)   ? Kind::File
+           : S_ISDIR(mode) ? Kind::Folder
+           : S_ISLNK(mode) ? Kind::Link
+                           : Kind::Special;
+}
+
+// The identity of a regular file's stat; false for anything else.
+bool identityOfStat(const struct stat& status, Identity& identity) {
+    identity = {static_cast<std::uint64_t>(status.st_dev),
+                static_cast<std::uint64_t>(status.st_ino)};
+    return S_ISREG(status.st_mode);
+}
+
+} // namespace
+
+std::vector<std::string> commandLine(int count, char** arguments) {
+    return std::vector<std::string>(arguments, arguments + count);
+}
+
+bool asksForHelp(const std::string&) {
+    return false;
+}
+
+std::string besideProgram(const std::string& name) {
+    char* program = realpath("/proc/self/exe", nullptr);
+    const std::string path = program != nullptr ? program : "";
+    std::free(program);
+    return path.empty() ? name : path.substr(0, path.rfind('/') + 1) + name;
+}
+
+std::string absolutePath(const std::string& path) {
+    char* folder = getcwd(nullptr, 0);
+    const std::string absolute =
+        path.rfind('/', 0) == 0 || folder == nullptr ? path : std::string(folder) + "/" + path;
+    std::free(folder);
+    return absolute;
+}
+
+Kind kindOf(const std::string& path, bool followLink, int& error) {
+    struct stat status {};
+    if ((followLink ? stat(path.c_str(), &status) : lstat(path.c_str(), &status)) != 0) {
+        error = errno;
+        return error == ENOENT || error == ENOTDIR ? Kind::Missing : Kind::Unknown;
+    }
+    return kindOfMode(status.st_mode);
+}
+
+bool listFolder(const std::string& folder, std::vector<Entry>& entries, int& error) {
+    DIR* listing = opendir(folder.c_str());
+    if (listing == nullptr) {
+        error = errno;
+        return false;
+    }
+    for (;;) {
+        errno = 0;
+        const dirent* found = readdir(listing);
+        if (found == nullptr) {
+            break;
+        }
+        const std::string name = found->d_name;
+        if (name == "." || name == "..") {
+            continue;
+        }
+        Entry entry{name, found->d_type == DT_REG   ? Kind::File
+                          : found->d_type == DT_DIR ? Kind::Folder
+                          : found->d_type == DT_LNK ? Kind::Link
+                                                    : Kind::Special};
+        if (found->d_type == DT_UNKNOWN) { // the file system does not say: ask it
+            entry.kind = kindOf(folder + "/" + name, false, entry.error);
+            entry.kind = entry.kind == Kind::Missing ? Kind::Unknown : entry.kind;
+        }
+        entries.push_back(entry);
+    }
+    error = errno;
+    closedir(listing);
+    return error == 0;
+}
+
+std::string nameFailure(const std::string&) {
+    return "";
+}
+
+const char* separators() {
+    return "/";
+}
+
+char separator() {
+    return '/';
+}
+
+bool expandsWildcards() {
+    return false;
+}
+
+std::size_t prefixLength(const std::string&) {
+    return 0;
+}
+
+std::string comparedName(const std::string& name) {
+    return name;
+}
+
+void prepareStandardStreams() {
+    for (int descriptor = 0; descriptor <= 2; ++descriptor) {
+        if (fcntl(descriptor, F_GETFD) == -1 && errno == EBADF) {
+            // The lowest descriptor closed, in the direction its stream is not used in, so that
+            // using it fails as using a closed stream does.
+            open("/dev/null", descriptor == 0 ? O_WRONLY : O_RDONLY);
+        }
+    }
+}
+
+bool isTerminal(Stream stream) {
+    return isatty(descriptorOf(stream)) != 0;
+}
+
+int descriptorOf(Stream stream) {
+    return stream == Stream::Input    ? STDIN_FILENO
+           : stream == Stream::Output ? STDOUT_FILENO
+                                      : STDERR_FILENO;
+}
+
+int openForReading(const std::string& path, int& error) {
+    const int descriptor = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    error = errno;
+    if (descriptor >= 0) {
+        fcntl(descriptor, F_SETFL, fcntl(descriptor, F_GETFL) & ~O_NONBLOCK); // reads wait again
+    }
+    return descriptor;
+}
+
+long readSome(int descriptor, char* buffer, unsigned size) {
+    ssize_t count;
+    do {
+        count = read(descriptor, buffer, size);
+    } while (count < 0 && errno == EINTR);
+    return static_cast<long>(count);
+}
+
+void closeFile(int descriptor) {
+    close(descriptor);
+}
+
+bool identityOf(int descriptor, Identity& identity) {
+    struct stat status {};
+    return fstat(descriptor, &status) == 0 && identityOfStat(status, identity);
+}
+
+bool identityOf(const std::string& path, Identity& identity) {
+    struct stat status {};
+    return stat(path.c_str(), &status) == 0 && identityOfStat(status, identity);
+}
+
+std::string reason(int error) {
+    return std::strerror(error);
+}
+
+ConsoleLine readConsoleLine(std::string&) {
+    return ConsoleLine::NotConsole;
+}
+
+bool whileInterruptible(const std::function<void()>& read) {
+    struct sigaction action {};
+    struct sigaction previous {};
+    action.sa_handler = onInterrupt; // without SA_RESTART, so the read under way returns
+    sigemptyset(&action.sa_mask);
+    interrupted = 0;
+    sigaction(SIGINT, &action, &previous);
+    read();
+    sigaction(SIGINT, &previous, nullptr);
+    return interrupted != 0;
+}
+
+} // namespace platform
