@@ -175,6 +175,10 @@ bool takeSignals(EditLine* editor) {
         handle({SIGTSTP}, onSignal);
         continued = 1;
     }
+    // After fg the shell has moved the cursor to a line of its own, so the line is drawn again
+    // there; after a mere resize the terminal keeps the line where it stands, and drawing it
+    // again would repeat it after itself.
+    const bool redraw = continued != 0;
     if (continued != 0) { // the shell had the terminal meanwhile, and the window may have changed
         continued = 0;
         el_set(editor, EL_PREP_TERM, 0);
@@ -184,6 +188,8 @@ bool takeSignals(EditLine* editor) {
     if (resized != 0) {
         resized = 0;
         tellSize(editor);
+    }
+    if (redraw) {
         el_set(editor, EL_REFRESH);
     }
     const bool cancel = interrupted != 0;
