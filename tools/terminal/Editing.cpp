@@ -175,10 +175,6 @@ bool takeSignals(EditLine* editor) {
         handle({SIGTSTP}, onSignal);
         continued = 1;
     }
-    // After fg the shell has moved the cursor to a line of its own, so the line is drawn again
-    // there; after a mere resize the terminal keeps the line where it stands, and drawing it
-    // again would repeat it after itself.
-    const bool redraw = continued != 0;
     if (continued != 0) { // the shell had the terminal meanwhile, and the window may have changed
         continued = 0;
         el_set(editor, EL_PREP_TERM, 0);
@@ -188,8 +184,10 @@ bool takeSignals(EditLine* editor) {
     if (resized != 0) {
         resized = 0;
         tellSize(editor);
-    }
-    if (redraw) {
+        // The editor must draw the line anew on its resized buffers, or its next key writes past
+        // them. The terminal may have moved the line meanwhile, so it starts on a cleared row
+        // rather than after what is shown.
+        std::fputs("\r\033[K", stdout);
         el_set(editor, EL_REFRESH);
     }
     const bool cancel = interrupted != 0;
