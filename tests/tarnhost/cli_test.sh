@@ -115,6 +115,14 @@ row 0 "last:       plug-in -> host console: DLL plugin disconnected." "" --trans
 # The module: a --module path is relative to the current directory; by default it is beside
 # the real program, however the program was reached.
 in=mod row 0 "ok   demo.scn" "" --module tarnwick.so --check demo.scn
+# Without one beside it, the module is looked for where an installed tree keeps it; the message
+# when neither is there names the one beside the program.
+mkdir -p installed/bin installed/lib/tarnwick && cp "$tarnhost" installed/bin/
+program=installed/bin/$(basename "$tarnhost") row 2 "tarnhost: cannot load \
+$(pwd -P)/installed/bin/$(basename "$module"): cannot open shared object file: No such file or \
+directory" "" --check pass.scn
+cp "$module" installed/lib/tarnwick/
+program=installed/bin/$(basename "$tarnhost") row 0 "ok   pass.scn" "" --check pass.scn
 PATH=$scratch/bin:$PATH program=tarnhost row 0 "ok   pass.scn" "" --check pass.scn
 program=./linked-tarnhost row 0 "ok   pass.scn" "" --check pass.scn
 
@@ -129,6 +137,7 @@ row 2 "last: tarnhost: no such file: missing.scn" "" --check missing.scn
 row 2 "last: tarnhost: no scenario files in bin" "" bin
 row 2 "tarnhost: unknown option --bogus" "" --bogus
 row 2 "tarnhost: --no-init applies to interactive mode only" "" --no-init pass.scn
+row 2 "tarnhost: -i plays no files" "" -i pass.scn
 row 2 "tarnhost: --check needs a FILE, or - for standard input" "" --check -i
 if ((EUID != 0)); then
     printf 'init\n' >locked.scn && chmod 000 locked.scn
@@ -237,6 +246,16 @@ row 0 "  set-flag FLAG {team N}            change a flag's owner (team N or none
     $'help set-flag\n'
 row 1 "-:1: unknown verb 'setflag' (did you mean 'set-flag'?)" $'setflag north team 3\n' -
 row 0 "last:   41 flag-reset" $'help events\n'
+# An unknown name lists the first ten the bot knows, and how many it knows in all.
+row 1 "-:12: unknown player 'Zed' on bot 1 (players: P1, P2, P3, P4, P5, P6, P7, P8, P9, P10, ... \
+(11 in all))" "$(printf 'player P%s\n' {1..11})"$'\ngrab Zed north\n' -
+# A flag taken out of the game while carried is one fewer its carrier holds.
+row 0 "" $'player Ace flags 65534\nflag north\nflag south\ngrab Ace north\nremove-flag north
+grab Ace south\n' -
+# A recording removed before the session ends is an error naming it, even with no line after.
+program=sh row 2 "last: tarnhost: write error on gone.scn: it was removed or replaced while \
+recording" "" -c '{ echo "arrive Ann"; sleep 1; rm gone.scn; } | "$0" -i --record gone.scn' \
+    "$tarnhost"
 # Setting up and taking down a large arena takes linear time: quadratic took minutes here.
 program=timeout row 0 "" "$flags" 60 "$tarnhost" -
 program=timeout row 0 "" "$players" 60 "$tarnhost" -

@@ -244,7 +244,7 @@ int main(int argumentCount, char** arguments) {
         std::cerr << "tarnhost: " << error.what() << "\nTry 'tarnhost --help'.\n";
         return 2;
     } catch (const std::bad_alloc&) {
-        std::cerr << "tarnhost: out of memory\n";
+        std::cerr << "tarnhost: out of memory\n"; // GCOVR_EXCL_LINE before any file is read
         return 2;
     }
     return commandline::closeStandardOutput(play(options), output, "tarnhost");
