@@ -68,6 +68,10 @@ INSTANTIATE_TEST_SUITE_P(
     EveryCommand, ScenarioErrorsTest,
     ::testing::Values(
         RefusedLine{"dance", "unknown verb 'dance' (try 'help')"},
+        // A long word is cut before 60 bytes, never inside a character.
+        RefusedLine{"xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx\xC3\xA9xxxxxxxxxx",
+                    "unknown verb 'xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx'... "
+                    "(71 bytes) (try 'help')"},
         RefusedLine{"grab Zed south", "unknown player 'Zed' on bot 1 (players: Ace, Bea, Max)"},
         RefusedLine{"grab Bea west", "unknown flag 'west' on bot 1 (flags: north, south)"},
         RefusedLine{"grab Bea north", "flag 'north' is carried by Ace"},

@@ -261,6 +261,7 @@ tab_quotes_the_names_it_completes_and_completes_every_word() {
         typed tab 'set-flag "nor' && keys tab Tab && typed tab "team non" && keys tab Tab &&
         answer tab "" "flag north #2 now belongs to nobody" &&
         typed tab "effects of" && keys tab Tab && answer tab "" "game-server effects off" &&
+        typed tab "xq" && keys tab Tab && answer tab "z" "unknown verb 'xqz'" &&
         typed tab "ar" && keys tab Tab && shows tab "arena-enter  arena-leave  arrive" &&
         typed tab "rive Cy" && keys tab Enter && shows tab "  Cy arrives"
 }
