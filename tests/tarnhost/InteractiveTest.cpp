@@ -163,6 +163,7 @@ TEST(TabCompletionTest, CompletesListsOrLeavesTheWordUnderWayAsItsCompletionsAll
         {"event fl", {"event", "flag-drop", "flag-grab"}, 6, "flag-", {}},
         {"command An", {"Ann Lee", "Bea"}, 8, "\"Ann Lee\" ", {}},
         {"command ", {"Ann", "Bea"}, 8, "", {"Ann", "Bea"}},
+        {"command A", {"A\"B\\C"}, 8, "\"A\\\"B\\\\C\" ", {}},
         // The beginning two names share ends inside a character: they are listed instead.
         {"command Zo", {"Zo\xC3\xA9", "Zo\xC3\xAB"}, 8, "", {"Zo\xC3\xA9", "Zo\xC3\xAB"}},
         {"arrive Ann # ar", {"arrive"}, 15, "", {}},

@@ -97,6 +97,12 @@ INSTANTIATE_TEST_SUITE_P(
                     "bad access '2147483648' (a whole number from -2147483648 to 2147483647 "
                     "expected)"},
         RefusedLine{"arrive \"Cid", "unterminated quoted text"},
+        RefusedLine{"player \"A\\", "unterminated quoted text"},
+        // Valid UTF-8 up to U+10FFFF shows as it is; DEL and a cut sequence are escaped.
+        RefusedLine{
+            "x\x7F\xC2\xA9\xF0\x90\x80\x80\xF1\x80\x80\x80\xF4\x8F\xBF\xBF\xE2\x82",
+            "'x\\x7F\xC2\xA9\xF0\x90\x80\x80\xF1\x80\x80\x80\xF4\x8F\xBF\xBF\\xE2\\x82' holds a "
+            "control byte"},
         RefusedLine{"change Ace team 4 access 3",
                     "unexpected 'access'; usage: change NAME {team N|ship N}"},
         RefusedLine{"change Ace team", "'team' needs a value"},

@@ -69,7 +69,7 @@ mkdir dangling unreadable unreadable/sub listed listed/closed listed/closed/inne
 cp pass.scn dangling/ && ln -s nowhere dangling/.#demo.scn && ln -s nowhere dangling/zz-gone.scn
 cp pass.scn unreadable/a.scn && chmod 000 unreadable/sub
 cp pass.scn listed/ && cp fail.scn listed/closed/inner/ && chmod 444 listed/closed
-cp pass.scn fifos/ && mkfifo fifos/waiting.scn
+cp pass.scn fifos/ && mkfifo fifos/waiting.scn && ln -s waiting.scn fifos/linked.scn
 part=$(printf 'd%.0s' {1..200}) && cp pass.scn deep/ # 25 parts make a path too long for open()
 (cd deep && for _ in {1..25}; do mkdir "$part" && cd "$part" || exit; done &&
     cp "$scratch/fail.scn" .)
@@ -135,6 +135,7 @@ row 2 "tarnhost: --check and --transcript cannot be combined" "" --check --trans
 row 2 "tarnhost: --effects and --no-effects cannot be combined" "" --effects --no-effects -
 row 2 "last: tarnhost: no such file: missing.scn" "" --check missing.scn
 row 2 "last: tarnhost: no scenario files in bin" "" bin
+row 2 "last: tarnhost: pass.scn/x.scn: not a directory" "" pass.scn/x.scn
 row 2 "tarnhost: unknown option --bogus" "" --bogus
 row 2 "tarnhost: --no-init applies to interactive mode only" "" --no-init pass.scn
 row 2 "tarnhost: -i plays no files" "" -i pass.scn
@@ -231,8 +232,10 @@ command \\xFF !about
 row 1 "-:1: unknown verb 'x\\xE0\\x80\\x80\\xF4\\x90\\x80\\x80\\xED\\xA0\\x80' (try 'help')" \
     $'x\xe0\x80\x80\xf4\x90\x80\x80\xed\xa0\x80\n' -
 row 0 "" $'quit # done\nbogus\n' -
+row 0 "" $'exit\nbogus\n' -
 row 0 "last: 2 passed, 0 failed" "${connected}quit"$'\n'"$connected" --check - -
 row 1 "-:1: UTF-16 text: save it as UTF-8" $'\xff\xfei\n' -
+row 1 "-:1: UTF-16 text: save it as UTF-8" $'\xfe\xffi\n' -
 row 2 "tarnhost: no such file: ''" "" ''
 # The byte-order mark is skipped at the start under -i, and shown anywhere else.
 row 1 "last: line 2: unknown verb '\\xEF\\xBB\\xBFterm' (try 'help'); nothing changed" \

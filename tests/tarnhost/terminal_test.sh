@@ -284,10 +284,11 @@ a_session_whose_terminal_hangs_up_keeps_its_history() {
 
 the_history_file_is_cut_to_its_last_1000_lines_through_a_symbolic_link() {
     local file=$scratch/bounded/kept link=$scratch/bounded/state/tarnhost/history
-    # Its last line as earlier versions wrote it: a byte as \NNN, a backslash doubled.
+    # Its last line as earlier versions wrote it: a byte as \NNN, a backslash doubled; a backslash
+    # before anything else is kept.
     mkdir -p "${link%/*}" && { echo _HiStOrY_V2_ && seq -f "arrive P%g" 1499 &&
-        echo 'arrive Z\303\251\\ｚ'; } >"$file" && ln -s ../../kept "$link" &&
-        window bounded && start bounded && keys bounded Up && shows bounded 'bot 1> arrive Zé\ｚ' &&
+        echo 'arrive Z\303\251\\ｚ\1'; } >"$file" && ln -s ../../kept "$link" &&
+        window bounded && start bounded && keys bounded Up && shows bounded 'bot 1> arrive Zé\ｚ\1' &&
         keys bounded C-u && answer bounded quit "[ended 0]" && [[ -L $link ]] &&
         (($(wc -l <"$file") == 1 + 1000 + 1)) # its first line, the last 1000, and quit
 }
