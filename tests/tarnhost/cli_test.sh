@@ -117,11 +117,13 @@ row 0 "last:       plug-in -> host console: DLL plugin disconnected." "" --trans
 in=mod row 0 "ok   demo.scn" "" --module tarnwick.so --check demo.scn
 # Without one beside it, the module is looked for where an installed tree keeps it; the message
 # when neither is there names the one beside the program.
-mkdir -p installed/bin installed/lib/tarnwick && cp "$tarnhost" installed/bin/
+# (Where that is, relative to the program, the help says.)
+from_program=$("$tarnhost" --help | sed -n "s/^ *\(.*\) from tarnhost's folder, as installed)$/\1/p")
+mkdir -p "installed/bin/$from_program" && cp "$tarnhost" installed/bin/
 program=installed/bin/$(basename "$tarnhost") row 2 "tarnhost: cannot load \
 $(pwd -P)/installed/bin/$(basename "$module"): cannot open shared object file: No such file or \
 directory" "" --check pass.scn
-cp "$module" installed/lib/tarnwick/
+cp "$module" "installed/bin/$from_program/"
 program=installed/bin/$(basename "$tarnhost") row 0 "ok   pass.scn" "" --check pass.scn
 PATH=$scratch/bin:$PATH program=tarnhost row 0 "ok   pass.scn" "" --check pass.scn
 program=./linked-tarnhost row 0 "ok   pass.scn" "" --check pass.scn
