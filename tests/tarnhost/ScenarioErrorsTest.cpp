@@ -93,6 +93,9 @@ INSTANTIATE_TEST_SUITE_P(
                     "B",
                     "'A\\xC2\\x85B' holds a control byte"},
         RefusedLine{"grab Max south", "'Max' carries 65535 flags, as many as a count holds"},
+        RefusedLine{"arrive Cid access -18446744073709551615",
+                    "bad access '-18446744073709551615' (a whole number from -2147483648 to "
+                    "2147483647 expected)"},
         RefusedLine{"arrive Cid access 2147483648",
                     "bad access '2147483648' (a whole number from -2147483648 to 2147483647 "
                     "expected)"},

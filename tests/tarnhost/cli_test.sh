@@ -154,6 +154,7 @@ row 2 "tarnhost: --record needs a file" "" -i --record ''
 # Options as GNU reads them: a long option cut short where one fits, short ones bundled.
 row 0 "ok   pass.scn" "" --chec pass.scn
 row 2 "tarnhost: ambiguous option --no" "" --no pass.scn
+row 2 "tarnhost: unknown option --" "" --=x
 row 2 "tarnhost: unknown option -x" "" -ix
 row 0 "tarnhost $version" "" -i --version
 # Output that cannot be written, and input that cannot be read, fail with status 2; a walk passes
@@ -231,8 +232,10 @@ command \\xFF !about
 > to \\xFF: When one team owns all the flags, I disallow freq-hopping.
 " --check -
 # Overlong forms, code points beyond U+10FFFF and surrogates are not UTF-8.
-row 1 "-:1: unknown verb 'x\\xE0\\x80\\x80\\xF4\\x90\\x80\\x80\\xED\\xA0\\x80' (try 'help')" \
-    $'x\xe0\x80\x80\xf4\x90\x80\x80\xed\xa0\x80\n' -
+row 1 "-:1: unknown verb 'x\\xE0\\x80\\x80\\xF4\\x90\\x80\\x80\\xED\\xA0\\x80\\xF0\\x8F\\xBF\\xBF' (try \
+'help')" $'x\xe0\x80\x80\xf4\x90\x80\x80\xed\xa0\x80\xf0\x8f\xbf\xbf\n' -
+# Numbers are read in hexadecimal after 0x or 0X.
+row 0 "" $'bot 0X2\nbot 0x3\n' -
 row 0 "" $'quit # done\nbogus\n' -
 row 0 "" $'exit\nbogus\n' -
 row 0 "last: 2 passed, 0 failed" "${connected}quit"$'\n'"$connected" --check - -
