@@ -1,4 +1,5 @@
 // The interactive mode, driven through an input stream as a person at a terminal drives it.
+#include "Completion.h"
 #include "RealModule.h"
 #include "Tarnhost.h"
 
@@ -139,6 +140,40 @@ TEST_F(InteractiveTest, RecordsWhatWasTypedAsAScenarioThatPassesItsCheck) {
     EXPECT_TRUE(report.passed) << out.str() << errors.str();
     // init, the lock (2), the hopper (2) and bot 2's init; help and state are not recorded.
     EXPECT_EQ(report.expectedLines, 6u);
+}
+
+// Tab at the end of what was typed: the word under way is completed when one word fits, grown to
+// what every fitting word begins with when that is longer, and otherwise the fitting words are
+// listed; inside a comment nothing is offered.
+TEST(TabCompletionTest, CompletesListsOrLeavesTheWordUnderWayAsItsCompletionsAllow) {
+    struct Row {
+        const char* typed;
+        std::vector<std::string> words;
+        std::size_t wordStart;
+        const char* replacement;
+        std::vector<std::string> listed;
+    };
+    const Row rows[] = {
+        {"arr", {"arena-enter", "arrive"}, 0, "arrive ", {}},
+        {"ar",
+         {"arena-enter", "arena-leave", "arrive"},
+         0,
+         "",
+         {"arena-enter", "arena-leave", "arrive"}},
+        {"event fl", {"event", "flag-drop", "flag-grab"}, 6, "flag-", {}},
+        {"command An", {"Ann Lee", "Bea"}, 8, "\"Ann Lee\" ", {}},
+        {"command ", {"Ann", "Bea"}, 8, "", {"Ann", "Bea"}},
+        {"command A", {"A\"B\\C"}, 8, "\"A\\\"B\\\\C\" ", {}},
+        // The beginning two names share ends inside a character: they are listed instead.
+        {"command Zo", {"Zo\xC3\xA9", "Zo\xC3\xAB"}, 8, "", {"Zo\xC3\xA9", "Zo\xC3\xAB"}},
+        {"arrive Ann # ar", {"arrive"}, 15, "", {}},
+    };
+    for (const Row& row : rows) {
+        const terminal::TabAnswer answer = tarnhost::tabAnswer(row.typed, row.words);
+        EXPECT_EQ(answer.wordStart, row.wordStart) << row.typed;
+        EXPECT_EQ(answer.replacement, row.replacement) << row.typed;
+        EXPECT_EQ(answer.listed, row.listed) << row.typed;
+    }
 }
 
 } // namespace

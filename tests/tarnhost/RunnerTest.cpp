@@ -1,7 +1,9 @@
 // Playing scenario files: plainly, as a check against the expected lines, and as a transcript.
 #include "RealModule.h"
+#include "Streams.h"
 #include "Tarnhost.h"
 
+#include <cerrno>
 #include <new>
 #include <sstream>
 #include <string>
@@ -28,6 +30,7 @@ protected:
 };
 
 constexpr char Story[] = "# Team 3 owns the only flag.\n"
+                         "# Nobody may hop.\n"
                          "init\n"
                          "> console: DLL plugin connected.\n"
                          "\n"
@@ -48,7 +51,7 @@ TEST_F(RunnerTest, CheckPassesAFileThatMatchesAndShowsEachDifference) {
 
     const Played played = play(Story, tarnhost::PlayStyle::Check, true);
     EXPECT_FALSE(played.passed);
-    EXPECT_EQ(played.out, "story.scn:7: after 'arena-enter'\n"
+    EXPECT_EQ(played.out, "story.scn:8: after 'arena-enter'\n"
                           "  - arena: *arena Freq 3 LOCKED -- No freq-hopping.\n"
                           "  + arena: *arena Freq 3 LOCKED -- No freq-hopping.\n"
                           "  + server: every player reads \"Freq 3 LOCKED -- No freq-hopping.\"\n"
@@ -84,7 +87,9 @@ TEST_F(RunnerTest, TranscriptNarratesCommentsAndTellsEachLine) {
              tarnhost::PlayStyle::Transcript, true);
     EXPECT_TRUE(played.passed) << played.out;
     const std::string& out = played.out;
-    EXPECT_NE(out.find("\nTeam 3 owns the only flag.\n\n  the bot connects"), std::string::npos);
+    EXPECT_NE(out.find("\nTeam 3 owns the only flag.\nNobody may hop.\n\n  the bot connects"),
+              std::string::npos)
+        << "narration lines in a row make one paragraph";
     EXPECT_NE(out.find("  Ace is in the arena on team 3, ship 1 (set up quietly)\n"),
               std::string::npos);
     EXPECT_NE(out.find("  the bot enters the arena\n"
@@ -110,6 +115,38 @@ TEST_F(RunnerTest, SkipsAByteOrderMarkAndReadsLinesEndingInCarriageReturns) {
     const Played played = play("\xEF\xBB\xBFinit\r\n> console: DLL plugin connected.\r\n",
                                tarnhost::PlayStyle::Check);
     EXPECT_TRUE(played.passed) << played.out;
+}
+
+// A stream that fails as it is read fails the play; it is never taken for a short scenario.
+TEST_F(RunnerTest, AStreamThatFailsToBeReadThrowsRatherThanPlaysWhatItGave) {
+    std::istream broken(nullptr);
+    std::ostringstream out, errors;
+    tarnhost::Session session(module.talk());
+    EXPECT_THROW(tarnhost::playScenario(session, "story.scn", broken, tarnhost::PlayStyle::Check,
+                                        out, errors),
+                 std::ios_base::failure);
+}
+
+// What the runners print goes through a keeper of the first write failure's reason: a character
+// written alone reaches the stream as text does, and its failure's reason is the one kept.
+TEST(FailureKeeperTest, KeepsTheFirstFailedWritesReasonForOneCharacterAsForText) {
+    std::ostringstream written;
+    {
+        commandline::FailureKeeper keeper(written);
+        written << "ab" << std::endl;
+        EXPECT_EQ(keeper.firstFailure(), 0);
+    }
+    EXPECT_EQ(written.str(), "ab\n");
+    struct Full : std::streambuf {
+        int_type overflow(int_type) override {
+            errno = ENOSPC;
+            return traits_type::eof();
+        }
+    } full;
+    std::ostream to(&full);
+    commandline::FailureKeeper keeper(to);
+    EXPECT_FALSE(to.put('x'));
+    EXPECT_EQ(keeper.firstFailure(), ENOSPC);
 }
 
 // The plug-in's frames have no unwind tables: a failure inside the host's callback (memory running

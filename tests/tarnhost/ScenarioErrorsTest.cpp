@@ -68,6 +68,10 @@ INSTANTIATE_TEST_SUITE_P(
     EveryCommand, ScenarioErrorsTest,
     ::testing::Values(
         RefusedLine{"dance", "unknown verb 'dance' (try 'help')"},
+        // A long word is cut before 60 bytes, never inside a character.
+        RefusedLine{"xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx\xC3\xA9xxxxxxxxxx",
+                    "unknown verb 'xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx'... "
+                    "(71 bytes) (try 'help')"},
         RefusedLine{"grab Zed south", "unknown player 'Zed' on bot 1 (players: Ace, Bea, Max)"},
         RefusedLine{"grab Bea west", "unknown flag 'west' on bot 1 (flags: north, south)"},
         RefusedLine{"grab Bea north", "flag 'north' is carried by Ace"},
@@ -89,10 +93,19 @@ INSTANTIATE_TEST_SUITE_P(
                     "B",
                     "'A\\xC2\\x85B' holds a control byte"},
         RefusedLine{"grab Max south", "'Max' carries 65535 flags, as many as a count holds"},
+        RefusedLine{"arrive Cid access -18446744073709551615",
+                    "bad access '-18446744073709551615' (a whole number from -2147483648 to "
+                    "2147483647 expected)"},
         RefusedLine{"arrive Cid access 2147483648",
                     "bad access '2147483648' (a whole number from -2147483648 to 2147483647 "
                     "expected)"},
         RefusedLine{"arrive \"Cid", "unterminated quoted text"},
+        RefusedLine{"player \"A\\", "unterminated quoted text"},
+        // Valid UTF-8 up to U+10FFFF shows as it is; DEL and a cut sequence are escaped.
+        RefusedLine{
+            "x\x7F\xC2\xA9\xF0\x90\x80\x80\xF1\x80\x80\x80\xF4\x8F\xBF\xBF\xE2\x82",
+            "'x\\x7F\xC2\xA9\xF0\x90\x80\x80\xF1\x80\x80\x80\xF4\x8F\xBF\xBF\\xE2\\x82' holds a "
+            "control byte"},
         RefusedLine{"change Ace team 4 access 3",
                     "unexpected 'access'; usage: change NAME {team N|ship N}"},
         RefusedLine{"change Ace team", "'team' needs a value"},

@@ -104,4 +104,36 @@ TEST_F(ServerEffectsTest, DoesNothingWithEffectsOff) {
     EXPECT_NE(tarnhost::perform(session, "state").output[1].find("team 3"), std::string::npos);
 }
 
+// The host's callback, as the plug-in below keeps it.
+hostsim::EventFunction keptCallback = nullptr;
+
+// A plug-in that answers a team change with an event the host has no words for.
+void unwordedTalk(hostsim::HostEvent* event) {
+    if (event->code == hostsim::CodeInit) {
+        keptCallback = reinterpret_cast<hostsim::EventFunction>(event->parameters[1]);
+    } else if (event->code == hostsim::CodePlayerChange) {
+        hostsim::HostEvent unworded = hostsim::makeEvent(event->handle, 99, 7, 8);
+        keptCallback(&unworded);
+    }
+    fakeplugin::talk(event);
+}
+
+// An event without words is shown by its code and parameters; a line sent while no line of the
+// scenario is carried out (from a thread of the plug-in's own), and what the server does about
+// it, belong to no line.
+TEST(PlugInSendsTest, AnUnwordedEventShowsItsCodeAndALineSentBetweenLinesIsNoLinesOutput) {
+    fakeplugin::reset();
+    tarnhost::Session session(&unwordedTalk);
+    session.effects = true;
+    tarnhost::perform(session, "init");
+    tarnhost::perform(session, "player Cid team 2 ship 1");
+    EXPECT_EQ(tarnhost::perform(session, "change Cid team 3").output,
+              (Lines{"event code 99 7 8 0 0 0 0"}));
+    const std::string text = "*arena Between lines";
+    hostsim::HostEvent stray = hostsim::makeEvent(1, hostsim::CodeSay, hostsim::ModePublic, 0, 0,
+                                                  reinterpret_cast<hostsim::Word>(text.c_str()));
+    keptCallback(&stray);
+    EXPECT_EQ(tarnhost::perform(session, "tick").output, Lines{});
+}
+
 } // namespace

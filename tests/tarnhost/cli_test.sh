@@ -69,7 +69,7 @@ mkdir dangling unreadable unreadable/sub listed listed/closed listed/closed/inne
 cp pass.scn dangling/ && ln -s nowhere dangling/.#demo.scn && ln -s nowhere dangling/zz-gone.scn
 cp pass.scn unreadable/a.scn && chmod 000 unreadable/sub
 cp pass.scn listed/ && cp fail.scn listed/closed/inner/ && chmod 444 listed/closed
-cp pass.scn fifos/ && mkfifo fifos/waiting.scn
+cp pass.scn fifos/ && mkfifo fifos/waiting.scn && ln -s waiting.scn fifos/linked.scn
 part=$(printf 'd%.0s' {1..200}) && cp pass.scn deep/ # 25 parts make a path too long for open()
 (cd deep && for _ in {1..25}; do mkdir "$part" && cd "$part" || exit; done &&
     cp "$scratch/fail.scn" .)
@@ -115,6 +115,16 @@ row 0 "last:       plug-in -> host console: DLL plugin disconnected." "" --trans
 # The module: a --module path is relative to the current directory; by default it is beside
 # the real program, however the program was reached.
 in=mod row 0 "ok   demo.scn" "" --module tarnwick.so --check demo.scn
+# Without one beside it, the module is looked for where an installed tree keeps it; the message
+# when neither is there names the one beside the program.
+# (Where that is, relative to the program, the help says.)
+from_program=$("$tarnhost" --help | sed -n "s/^ *\(.*\) from tarnhost's folder, as installed)$/\1/p")
+mkdir -p "installed/bin/$from_program" && cp "$tarnhost" installed/bin/
+program=installed/bin/$(basename "$tarnhost") row 2 "tarnhost: cannot load \
+$(pwd -P)/installed/bin/$(basename "$module"): cannot open shared object file: No such file or \
+directory" "" --check pass.scn
+cp "$module" "installed/bin/$from_program/"
+program=installed/bin/$(basename "$tarnhost") row 0 "ok   pass.scn" "" --check pass.scn
 PATH=$scratch/bin:$PATH program=tarnhost row 0 "ok   pass.scn" "" --check pass.scn
 program=./linked-tarnhost row 0 "ok   pass.scn" "" --check pass.scn
 
@@ -127,8 +137,10 @@ row 2 "tarnhost: --check and --transcript cannot be combined" "" --check --trans
 row 2 "tarnhost: --effects and --no-effects cannot be combined" "" --effects --no-effects -
 row 2 "last: tarnhost: no such file: missing.scn" "" --check missing.scn
 row 2 "last: tarnhost: no scenario files in bin" "" bin
+row 2 "last: tarnhost: pass.scn/x.scn: not a directory" "" pass.scn/x.scn
 row 2 "tarnhost: unknown option --bogus" "" --bogus
 row 2 "tarnhost: --no-init applies to interactive mode only" "" --no-init pass.scn
+row 2 "tarnhost: -i plays no files" "" -i pass.scn
 row 2 "tarnhost: --check needs a FILE, or - for standard input" "" --check -i
 if ((EUID != 0)); then
     printf 'init\n' >locked.scn && chmod 000 locked.scn
@@ -142,6 +154,7 @@ row 2 "tarnhost: --record needs a file" "" -i --record ''
 # Options as GNU reads them: a long option cut short where one fits, short ones bundled.
 row 0 "ok   pass.scn" "" --chec pass.scn
 row 2 "tarnhost: ambiguous option --no" "" --no pass.scn
+row 2 "tarnhost: unknown option --" "" --=x
 row 2 "tarnhost: unknown option -x" "" -ix
 row 0 "tarnhost $version" "" -i --version
 # Output that cannot be written, and input that cannot be read, fail with status 2; a walk passes
@@ -219,11 +232,15 @@ command \\xFF !about
 > to \\xFF: When one team owns all the flags, I disallow freq-hopping.
 " --check -
 # Overlong forms, code points beyond U+10FFFF and surrogates are not UTF-8.
-row 1 "-:1: unknown verb 'x\\xE0\\x80\\x80\\xF4\\x90\\x80\\x80\\xED\\xA0\\x80' (try 'help')" \
-    $'x\xe0\x80\x80\xf4\x90\x80\x80\xed\xa0\x80\n' -
+row 1 "-:1: unknown verb 'x\\xE0\\x80\\x80\\xF4\\x90\\x80\\x80\\xED\\xA0\\x80\\xF0\\x8F\\xBF\\xBF' (try \
+'help')" $'x\xe0\x80\x80\xf4\x90\x80\x80\xed\xa0\x80\xf0\x8f\xbf\xbf\n' -
+# Numbers are read in hexadecimal after 0x or 0X.
+row 0 "" $'bot 0X2\nbot 0x3\n' -
 row 0 "" $'quit # done\nbogus\n' -
+row 0 "" $'exit\nbogus\n' -
 row 0 "last: 2 passed, 0 failed" "${connected}quit"$'\n'"$connected" --check - -
 row 1 "-:1: UTF-16 text: save it as UTF-8" $'\xff\xfei\n' -
+row 1 "-:1: UTF-16 text: save it as UTF-8" $'\xfe\xffi\n' -
 row 2 "tarnhost: no such file: ''" "" ''
 # The byte-order mark is skipped at the start under -i, and shown anywhere else.
 row 1 "last: line 2: unknown verb '\\xEF\\xBB\\xBFterm' (try 'help'); nothing changed" \
@@ -237,6 +254,16 @@ row 0 "  set-flag FLAG {team N}            change a flag's owner (team N or none
     $'help set-flag\n'
 row 1 "-:1: unknown verb 'setflag' (did you mean 'set-flag'?)" $'setflag north team 3\n' -
 row 0 "last:   41 flag-reset" $'help events\n'
+# An unknown name lists the first ten the bot knows, and how many it knows in all.
+row 1 "-:12: unknown player 'Zed' on bot 1 (players: P1, P2, P3, P4, P5, P6, P7, P8, P9, P10, ... \
+(11 in all))" "$(printf 'player P%s\n' {1..11})"$'\ngrab Zed north\n' -
+# A flag taken out of the game while carried is one fewer its carrier holds.
+row 0 "" $'player Ace flags 65534\nflag north\nflag south\ngrab Ace north\nremove-flag north
+grab Ace south\n' -
+# A recording removed before the session ends is an error naming it, even with no line after.
+program=sh row 2 "last: tarnhost: write error on gone.scn: it was removed or replaced while \
+recording" "" -c '{ echo "arrive Ann"; sleep 1; rm gone.scn; } | "$0" -i --record gone.scn' \
+    "$tarnhost"
 # Setting up and taking down a large arena takes linear time: quadratic took minutes here.
 program=timeout row 0 "" "$flags" 60 "$tarnhost" -
 program=timeout row 0 "" "$players" 60 "$tarnhost" -

@@ -218,6 +218,18 @@ ctrl_c_cancels_the_line_being_typed_and_prompts_again() {
         answer cancel "arrive Yo" "  Yo arrives" && lacks cancel "Xa arrives"
 }
 
+# With its output going to a file, tarnhost reads plain lines from the terminal: Ctrl-C still drops
+# the line being typed, and the session goes on.
+output_to_a_file_reads_plain_lines_and_ctrl_c_drops_the_line_being_typed() {
+    local command
+    command=$(printf '%q ' "${runner[@]}" "$tarnhost" --module "$module")
+    prompted() { grep -q "bot 1> " "$scratch/plain/out"; }
+    window plain && typed plain "$command >out; echo \"[ended \$?]\"" && keys plain Enter &&
+        waits prompted && sleep 0.5 && typed plain "arrive Xa" && keys plain C-c &&
+        answer plain "arrive Yo" "" && answer plain quit "[ended 0]" &&
+        grep -q "  Yo arrives" "$scratch/plain/out" && ! grep -q "Xa arrives" "$scratch/plain/out"
+}
+
 ctrl_d_ends_the_session() {
     window end && start end && keys end C-d && shows end "[ended 0]"
 }
@@ -250,6 +262,7 @@ tab_quotes_the_names_it_completes_and_completes_every_word() {
         typed tab 'set-flag "nor' && keys tab Tab && typed tab "team non" && keys tab Tab &&
         answer tab "" "flag north #2 now belongs to nobody" &&
         typed tab "effects of" && keys tab Tab && answer tab "" "game-server effects off" &&
+        typed tab "xq" && keys tab Tab && answer tab "z" "unknown verb 'xqz'" &&
         typed tab "ar" && keys tab Tab && shows tab "arena-enter  arena-leave  arrive" &&
         typed tab "rive Cy" && keys tab Enter && shows tab "  Cy arrives"
 }
@@ -272,9 +285,12 @@ a_session_whose_terminal_hangs_up_keeps_its_history() {
 
 the_history_file_is_cut_to_its_last_1000_lines_through_a_symbolic_link() {
     local file=$scratch/bounded/kept link=$scratch/bounded/state/tarnhost/history
-    mkdir -p "${link%/*}" && { echo _HiStOrY_V2_ && seq -f "arrive P%g" 1500; } >"$file" &&
-        ln -s ../../kept "$link" && window bounded && start bounded &&
-        answer bounded quit "[ended 0]" && [[ -L $link ]] &&
+    # Its last line as earlier versions wrote it: a byte as \NNN, a backslash doubled; a backslash
+    # before anything else is kept.
+    mkdir -p "${link%/*}" && { echo _HiStOrY_V2_ && seq -f "arrive P%g" 1499 &&
+        echo 'arrive Z\303\251\\ｚ\1'; } >"$file" && ln -s ../../kept "$link" &&
+        window bounded && start bounded && keys bounded Up && shows bounded 'bot 1> arrive Zé\ｚ\1' &&
+        keys bounded C-u && answer bounded quit "[ended 0]" && [[ -L $link ]] &&
         (($(wc -l <"$file") == 1 + 1000 + 1)) # its first line, the last 1000, and quit
 }
 
@@ -307,6 +323,7 @@ if [[ $mode != WINE ]]; then
         an_unknown_word_names_the_nearest_whatever_its_case_or_swapped_letters
         a_signal_ends_tarnhost_alone_never_its_process_group
         a_recording_removed_mid_session_ends_it_naming_the_file
+        output_to_a_file_reads_plain_lines_and_ctrl_c_drops_the_line_being_typed
     )
 fi
 if [[ $mode == ON ]]; then
