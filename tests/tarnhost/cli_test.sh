@@ -129,8 +129,12 @@ PATH=$scratch/bin:$PATH program=tarnhost row 0 "ok   pass.scn" "" --check pass.s
 program=./linked-tarnhost row 0 "ok   pass.scn" "" --check pass.scn
 
 # Conventions: help and version, usage errors named with exit status 2.
-row 0 "usage: tarnhost [OPTIONS]                     type scenario lines, each answered at once" \
-    "" --help
+# The help answers alone, whatever else is asked, and fits a terminal of 80 columns.
+row 0 "usage: tarnhost [OPTIONS] [FILE...]" "" --check missing.scn --help
+if "$tarnhost" --help | awk 'length($0) > 79 { found = 1 } END { exit !found }'; then
+    echo "FAIL: a line of tarnhost --help is wider than 79 columns"
+    failures=$((failures + 1))
+fi
 row 0 "tarnhost $version" "" --version
 row 2 "tarnhost: --module needs a path" "" --check pass.scn --module
 row 2 "tarnhost: --check and --transcript cannot be combined" "" --check --transcript pass.scn

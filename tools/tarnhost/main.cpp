@@ -22,24 +22,26 @@ using terminal::shown;
 using terminal::shownPath;
 
 constexpr char Help[] =
-    "usage: tarnhost [OPTIONS]                     type scenario lines, each answered at once\n"
-    "       tarnhost [OPTIONS] FILE...             play scenarios, print what the plug-in sends\n"
-    "       tarnhost [OPTIONS] --check FILE...     play scenarios, print only the differences\n"
-    "       tarnhost [OPTIONS] --transcript FILE...  tell scenarios as stories in words\n"
-    "A FILE may be a directory (its .scn files, walked in name order) or - (standard input).\n"
-    "Without a FILE, tarnhost is interactive on a terminal ('help' there lists the lines of a\n"
-    "scenario); otherwise it plays its standard input as it plays a file.\n"
-    "  --module PATH   the plug-in to load (default: the one beside tarnhost, else the one in\n"
+    "usage: tarnhost [OPTIONS] [FILE...]\n"
+    "Plays scenario files against the plug-in module, printing what it sends; with\n"
+    "no FILE, on a terminal, answers each scenario line typed ('help' lists them).\n"
+    "A FILE may be a directory (its .scn files, walked in name order) or - (standard\n"
+    "input); standard input that is not a terminal is played as a file is.\n"
+    "  --check         print only the lines that differ, then \"N passed, M failed\"\n"
+    "  --transcript    tell each scenario as a story in words\n"
+    "  --module PATH   the plug-in to load (default: the one beside tarnhost, or\n"
     "                  " TARNWICK_MODULE_FROM_PROGRAM " from tarnhost's folder, as installed)\n"
-    "  --effects       game-server effects from the first line (the interactive default)\n"
-    "  --no-effects    no game-server effects until 'effects on' (the default for files)\n"
+    "  --effects       game-server effects from the first line (interactive default)\n"
+    "  --no-effects    no game-server effects until 'effects on' (default for files)\n"
     "  --no-init       interactive: deliver no handshake for you\n"
-    "  --record FILE   interactive: save what is typed, with what it printed, as a scenario\n"
+    "  --record FILE   interactive: save what is typed, with what it printed, as a\n"
+    "                  scenario\n"
     "  -i              interactive even when standard input is not a terminal\n"
-    "  -h, --help      this help;  --version  the version\n"
-    "Exit status: 0 everything printed what the files expect, 1 some line differs or cannot\n"
-    "be carried out (or --check found nothing to check), 2 bad usage, unreadable input or\n"
-    "output that cannot be written.\n" TARNHOST_EDITING_NOTE;
+    "  -h, --help      this help\n"
+    "      --version   the version\n"
+    "Exit status: 0 everything printed what the files expect; 1 some line differs or\n"
+    "cannot be carried out (or --check found nothing to check); 2 bad usage,\n"
+    "unreadable input or output that cannot be written.\n" TARNHOST_EDITING_NOTE;
 
 // A mistake on the command line, which the help explains; the message names it.
 struct UsageError : std::runtime_error {
