@@ -24,15 +24,20 @@ template <class Text> void trimLine(Text& text, std::size_t start, bool first) {
 }
 
 // Appends the next line of `in` to `text`, trimmed (see trimLine) and without its "\n"; false at
-// the end of input, with nothing appended.
+// the end of input, with nothing appended. The bytes are taken from the stream's buffer itself,
+// so a read that fails throws the buffer's own exception; the end of input sets eofbit.
 template <class Text> bool readTextLine(std::istream& in, bool first, Text& text) {
     const std::size_t start = text.size();
-    bool any = false;
-    for (char byte; in.get(byte) && byte != '\n';) {
-        text.push_back(byte);
-        any = true;
+    std::streambuf* bytes = in.good() ? in.rdbuf() : nullptr;
+    int byte = std::char_traits<char>::eof();
+    while (bytes != nullptr && (byte = bytes->sbumpc()) != std::char_traits<char>::eof() &&
+           byte != '\n') {
+        text.push_back(static_cast<char>(byte));
     }
-    any = any || in.good(); // a "\n" was read; not at the end nor after a failed read
+    const bool any = byte == '\n' || text.size() > start;
+    in.setstate(byte == '\n' ? std::ios::goodbit
+                : any        ? std::ios::eofbit
+                             : std::ios::eofbit | std::ios::failbit);
     trimLine(text, start, first);
     return any;
 }
