@@ -89,6 +89,9 @@ INSTANTIATE_TEST_SUITE_P(
         RefusedLine{"player \"A\x01"
                     "B\"",
                     "'A\\x01B' holds a control byte"},
+        RefusedLine{"player \"A\x1F"
+                    "B\"",
+                    "'A\\x1FB' holds a control byte"},
         RefusedLine{"player A\xC2\x85"
                     "B",
                     "'A\\xC2\\x85B' holds a control byte"},

@@ -246,9 +246,10 @@ row 0 "last: 2 passed, 0 failed" "${connected}quit"$'\n'"$connected" --check - -
 row 1 "-:1: UTF-16 text: save it as UTF-8" $'\xff\xfei\n' -
 row 1 "-:1: UTF-16 text: save it as UTF-8" $'\xfe\xffi\n' -
 row 2 "tarnhost: no such file: ''" "" ''
-# The byte-order mark is skipped at the start under -i, and shown anywhere else.
-row 1 "last: line 2: unknown verb '\\xEF\\xBB\\xBFterm' (try 'help'); nothing changed" \
+# The byte-order mark is skipped at the start under -i, and shown anywhere else; "\r\n" ends a line.
+program=./errors-only row 1 "line 2: unknown verb '\\xEF\\xBB\\xBFterm' (try 'help'); nothing changed" \
     $'\xef\xbb\xbfinit\n\xef\xbb\xbfterm\n' -i
+row 0 "last:       plug-in -> host console: DLL plugin disconnected." $'init\r\nterm\r\n' -i
 program=./errors-only row 1 "line 1: unknown verb 'bogus' (try 'help'); nothing changed" \
     $'bogus\n' -i
 row 0 "last: tarnhost: no line printed anything, so rec.scn has nothing for --check to compare;\

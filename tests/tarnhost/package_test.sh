@@ -183,6 +183,27 @@ wine_row 2 "no such file: fold\𐐀*.scn" "" --check 'fold\𐐀*.scn'
 wine_row 2 "nowhere.dll: Module not found" "" --module nowhere.dll --check devices
 wine_row 0 "usage: tarnhost [OPTIONS]" "" '/?'
 program=cmd wine_row 1 "FAIL -: nothing to check" "" /c "Z:${folder//\//\\}\\tarnhost.exe --check <NUL"
+# A console is read in UTF-16, "-" included: a name typed there keeps its accent, which a read
+# of bytes in the console's code page would turn into another byte (\x82).
+console_row() { # as wine_row, INPUT typed at a console on a terminal of its own (`script`)
+    local status=$1 text=$2 input=$3 got
+    shift 3
+    rm -f "$scratch/console.tty"
+    { # typed once wine's console has taken the terminal (its line mode off)
+        for ((wait = 0; wait < 1200; wait++)); do
+            [[ -s $scratch/console.tty ]] &&
+                stty -F "$(cat "$scratch/console.tty")" -a 2>/dev/null | grep -q -- -icanon && break
+            sleep 0.1
+        done
+        printf '%s' "$input"
+    } | LC_ALL=C.UTF-8 timeout 180 script -qec "tty >'$scratch/console.tty' && exec \
+        $(printf '%q ' "$wine_run" "$folder/tarnhost.exe" "$@")" /dev/null |
+        tr -d '\r' | sed 's/\x1b\[[0-9;?]*[a-zA-Z]//g' >"$scratch/row.out"
+    got=${PIPESTATUS[1]}
+    ((got == status)) && tr -d ' ' <"$scratch/row.out" | grep -qF -- "${text// /}" ||
+        fail "tarnhost.exe $* at a console exits $got, expected $status and '$text': $(tail -n 3 "$scratch/row.out")"
+}
+console_row 0 "to Zoé: When one team" $'init\rplayer Zoé\rcommand Zoé !about\rquit\r' -
 # A walk passes over the file standard output is written to, known by its file id.
 program=cmd wine_row 0 "1 passed, 0 failed" "" \
     /c "Z:${folder//\//\\}\\tarnhost.exe --check loop >loop\\report.scn & type loop\\report.scn"

@@ -64,8 +64,8 @@ void FailureKeeper::keep(bool written) {
     firstFailure_ = written || firstFailure_ != 0 ? firstFailure_ : errno;
 }
 
-std::string writeError(const std::string& shownName, int error) {
-    return "write error on " + shownName + (error != 0 ? ": " + platform::reason(error) : "");
+std::string writeError(const std::string& shownName, const std::string& reason) {
+    return "write error on " + shownName + (reason.empty() ? "" : ": " + reason);
 }
 
 int closeStandardOutput(int status, const FailureKeeper& output, const std::string& program) {
@@ -77,7 +77,8 @@ int closeStandardOutput(int status, const FailureKeeper& output, const std::stri
         return status;
     }
     reason = reason != 0 ? reason : errno;
-    std::cerr << program << ": " << writeError("standard output", reason) << "\n";
+    std::cerr << program << ": "
+              << writeError("standard output", reason != 0 ? platform::reason(reason) : "") << "\n";
     return 2;
 }
 

@@ -52,9 +52,9 @@ private:
     int firstFailure_ = 0;
 };
 
-// "write error on NAME: REASON", `shownName` as printed and the reason the system's words for
-// the errno value `error` (left out when it is 0).
-std::string writeError(const std::string& shownName, int error);
+// "write error on NAME: REASON", `shownName` as printed; ": REASON" is left out when `reason` is
+// empty.
+std::string writeError(const std::string& shownName, const std::string& reason);
 
 // The exit status once standard output is flushed and closed: `status`, or 2 with the message
 // "PROGRAM: write error on standard output: REASON" when some of it was not written, the reason

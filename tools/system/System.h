@@ -84,8 +84,17 @@ int openForReading(const std::string& path, int& error);
 // Up to `size` bytes of `descriptor`: their count, 0 at the end, -1 with errno set. A console is
 // read in UTF-16 and given as UTF-8, Ctrl-Z at a line's start ending it.
 long readSome(int descriptor, char* buffer, unsigned size);
-// Closes a descriptor openForReading gave.
-void closeFile(int descriptor);
+// A descriptor writing the file at `path`, made if missing and emptied; -1 with `error` set when
+// it cannot be opened (nameFailure's names included).
+int openForWriting(const std::string& path, int& error);
+// Writes all `size` bytes of `text`; false with `error` set when some could not be written.
+bool writeAll(int descriptor, const char* text, std::size_t size, int& error);
+// Closes a descriptor openForReading or openForWriting gave; false with errno set when the
+// system reports a failure (a write it had held back).
+bool closeFile(int descriptor);
+// Makes the folder `path` and each folder above it that is missing, quietly: whether `path` is a
+// folder at the end.
+bool makeFolders(const std::string& path);
 // The identity of what `descriptor` reads or writes; false unless it is a regular file.
 bool identityOf(int descriptor, Identity& identity);
 // The identity of the file at `path`, a link followed; false unless it is a regular file.
@@ -97,8 +106,9 @@ std::string reason(int error);
 
 // How a line typed at the console ended.
 enum class ConsoleLine { NotConsole, Read, Cancelled, Ended };
-// On a Windows console, the line typed there in UTF-16 and kept as UTF-8, Ctrl-C cancelling it
-// and Ctrl-Z at its start ending the input; NotConsole when standard input is no console.
+// On a Windows console, the line typed there in UTF-16 and kept as UTF-8 without its "\n" (the
+// "\r" before it is left to the reader), Ctrl-C cancelling it and Ctrl-Z at its start ending the
+// input; NotConsole when standard input is no console.
 ConsoleLine readConsoleLine(std::string& line);
 // Calls `read` with Ctrl-C (SIGINT) making the read under way fail instead of ending the
 // program; whether Ctrl-C was pressed meanwhile (on Windows, where the console read handles it,

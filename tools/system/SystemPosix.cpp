@@ -166,8 +166,36 @@ long readSome(int descriptor, char* buffer, unsigned size) {
     return static_cast<long>(count);
 }
 
-void closeFile(int descriptor) {
-    close(descriptor);
+int openForWriting(const std::string& path, int& error) {
+    const int descriptor = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    error = errno;
+    return descriptor;
+}
+
+bool writeAll(int descriptor, const char* text, std::size_t size, int& error) {
+    for (std::size_t at = 0; at < size;) {
+        const ssize_t written = write(descriptor, text + at, size - at);
+        if (written <= 0 && errno != EINTR) {
+            error = written < 0 ? errno : EIO;
+            return false;
+        }
+        at += written > 0 ? static_cast<std::size_t>(written) : 0;
+    }
+    return true;
+}
+
+bool closeFile(int descriptor) {
+    return close(descriptor) == 0;
+}
+
+bool makeFolders(const std::string& path) {
+    for (std::size_t end = path.find('/', 1); end != std::string::npos;
+         end = path.find('/', end + 1)) {
+        mkdir(path.substr(0, end).c_str(), 0777); // one that exists or cannot be made is let be
+    }
+    mkdir(path.c_str(), 0777);
+    int error = 0;
+    return kindOf(path, true, error) == Kind::Folder;
 }
 
 bool identityOf(int descriptor, Identity& identity) {

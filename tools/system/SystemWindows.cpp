@@ -7,8 +7,10 @@
 #include <iostream>
 #include <utility>
 
+#include <direct.h>
 #include <fcntl.h>
 #include <io.h>
+#include <sys/stat.h>
 #include <windows.h>
 
 #include <shellapi.h>
@@ -348,8 +350,40 @@ long readSome(int descriptor, char* buffer, unsigned size) {
     return static_cast<long>(text.size());
 }
 
-void closeFile(int descriptor) {
-    _close(descriptor);
+int openForWriting(const std::string& path, int& error) {
+    const std::wstring wide = systemPath(path);
+    const int descriptor = wide.empty() && !path.empty()
+                               ? -1
+                               : _wopen(wide.c_str(), _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY,
+                                        _S_IREAD | _S_IWRITE);
+    error = descriptor < 0 ? (wide.empty() && !path.empty() ? EINVAL : errno) : 0;
+    return descriptor;
+}
+
+bool writeAll(int descriptor, const char* text, std::size_t size, int& error) {
+    for (std::size_t at = 0; at < size;) {
+        const int written = _write(descriptor, text + at, static_cast<unsigned>(size - at));
+        if (written <= 0) {
+            error = written < 0 ? errno : EIO;
+            return false;
+        }
+        at += static_cast<std::size_t>(written);
+    }
+    return true;
+}
+
+bool closeFile(int descriptor) {
+    return _close(descriptor) == 0;
+}
+
+bool makeFolders(const std::string& path) {
+    for (std::size_t end = path.find_first_of("\\/", prefixLength(path) + 1);
+         end != std::string::npos; end = path.find_first_of("\\/", end + 1)) {
+        _wmkdir(systemPath(path.substr(0, end)).c_str()); // as on POSIX
+    }
+    _wmkdir(systemPath(path).c_str());
+    int error = 0;
+    return kindOf(path, true, error) == Kind::Folder;
 }
 
 bool identityOf(int descriptor, Identity& identity) {
@@ -387,7 +421,7 @@ ConsoleLine readConsoleLine(std::string& line) {
     } else if (wide.empty() || wide[0] == L'\x1A') {
         return ConsoleLine::Ended;
     }
-    wide.erase(wide.find_last_not_of(L"\r\n") + 1);
+    wide.erase(wide.back() == L'\n' ? wide.size() - 1 : wide.size()); // "\r" is the reader's
     line = narrowed(wide);
     return ConsoleLine::Read;
 }

@@ -4,38 +4,47 @@
 #include "LineEditor.h"
 #include "PrintableText.h"
 #include "Story.h"
+#include "Streams.h"
+#include "System.h"
 #include "Verbs.h"
 
 #include <cerrno>
-#include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <ostream>
+#include <utility>
 
 namespace tarnhost {
 
 namespace {
 
-namespace fs = std::filesystem;
-
-// What was typed, saved with what it printed as expected lines: the file, and whether it was a
-// regular file when opened (then it must still be there, holding what was written).
+// What was typed, saved with what it printed as expected lines, each piece written at once: the
+// file, and its identity when it is a regular file (which must then still be at its path).
 struct Recording {
-    std::ofstream file;
-    fs::path path;
+    int file = -1;
+    std::string path;
     bool regular = false;
+    platform::Identity identity;
 
-    // Why the recording has failed, or empty: it cannot be written, or it (or its folder) was
-    // removed or replaced meanwhile.
-    std::string failure() {
-        std::error_code error;
-        const bool written = static_cast<bool>(file.flush());
-        const int reason = errno;
-        if (written && regular && fs::file_size(path, error) != std::uintmax_t(file.tellp())) {
+    Recording() = default;
+    Recording(const Recording&) = delete;
+    Recording& operator=(const Recording&) = delete;
+    ~Recording() {
+        if (file >= 0) {
+            platform::closeFile(file);
+        }
+    }
+
+    // Writes `text`; why the recording has failed, or empty: it cannot be written, or it (or its
+    // folder) was removed or replaced meanwhile.
+    std::string write(const std::string& text) {
+        int error = 0;
+        platform::Identity now;
+        if (!platform::writeAll(file, text.data(), text.size(), error)) {
+            return platform::reason(error);
+        } else if (regular && !(platform::identityOf(path, now) && now == identity)) {
             return "it was removed or replaced while recording";
         }
-        return written ? "" : reason != 0 ? std::strerror(reason) : "it cannot be written";
+        return "";
     }
 };
 
@@ -46,20 +55,21 @@ int runInteractive(Session& session, std::istream& in, std::ostream& out, std::o
     Recording record;
     // Tells that the recording cannot be written, saying why; the exit status.
     const auto recordFails = [&options, &errors](const std::string& why) {
-        errors << "tarnhost: write error on " << terminal::shownPath(options.recordPath) << ": "
-               << why << "\n";
+        errors << "tarnhost: "
+               << commandline::writeError(terminal::shownPath(options.recordPath), why) << "\n";
         return 2;
     };
     if (!options.recordPath.empty()) {
-        record.path = fs::u8path(options.recordPath);
-        errno = 0;
-        record.file.open(record.path, std::ios::binary);
-        const int openFailure = errno;
-        std::error_code error;
-        record.regular = fs::is_regular_file(record.path, error);
-        errno = openFailure;
-        record.file << "# Recorded by tarnhost.\n" << (session.effects ? "effects on\n" : "");
-        if (const std::string why = record.failure(); !why.empty()) {
+        int error = 0;
+        record.path = options.recordPath;
+        record.file = platform::openForWriting(record.path, error);
+        if (record.file < 0) {
+            return recordFails(platform::reason(error));
+        }
+        record.regular = platform::identityOf(record.file, record.identity);
+        const std::string why = record.write(std::string("# Recorded by tarnhost.\n") +
+                                             (session.effects ? "effects on\n" : ""));
+        if (!why.empty()) {
             return recordFails(why);
         }
     }
@@ -81,7 +91,6 @@ int runInteractive(Session& session, std::istream& in, std::ostream& out, std::o
         } else if (!editor.read("bot " + std::to_string(session.current) + "> ", complete, line)) {
             break;
         }
-        line.erase(0, number == 1 && line.rfind("\xEF\xBB\xBF", 0) == 0 ? 3 : 0);
         try {
             const LineResult result = perform(session, line);
             if (result.quits) {
@@ -91,13 +100,13 @@ int runInteractive(Session& session, std::istream& in, std::ostream& out, std::o
             // Only what tells the story goes into a recording: looking (help, state) changes
             // nothing, and its output would tie the scenario to today's wording.
             std::string comment;
-            if (record.file.is_open() && (result.acted || markedLine(line, '#', comment))) {
-                record.file << line << "\n";
+            if (record.file >= 0 && (result.acted || markedLine(line, '#', comment))) {
+                std::string recorded = line + "\n";
                 for (const std::string& printed : result.output) {
-                    record.file << "> " << printed << "\n";
+                    recorded += "> " + printed + "\n";
                     recordedOutput = true;
                 }
-                if (const std::string why = record.failure(); !why.empty()) {
+                if (const std::string why = record.write(recorded); !why.empty()) {
                     return recordFails(why);
                 }
             }
@@ -109,17 +118,15 @@ int runInteractive(Session& session, std::istream& in, std::ostream& out, std::o
         out << std::flush;
     }
     out << (options.terminal ? "\n" : "");
-    if (record.file.is_open()) {
-        if (const std::string why = record.failure(); !why.empty()) {
-            return recordFails(why);
-        } else if (!recordedOutput) {
+    if (record.file >= 0) {
+        if (!recordedOutput) {
             out << "tarnhost: no line printed anything, so "
                 << terminal::shownPath(options.recordPath)
                 << " has nothing for --check to compare; --check fails it\n";
         }
-        record.file.close();
-        if (record.file.fail()) { // all was flushed and found written just above
-            return recordFails(std::strerror(errno)); // GCOVR_EXCL_LINE no test can fail a close
+        const int file = std::exchange(record.file, -1);
+        if (!platform::closeFile(file)) {
+            return recordFails(platform::reason(errno)); // GCOVR_EXCL_LINE no test can fail a close
         }
     }
     return refused && !options.terminal ? 1 : 0;

@@ -2,6 +2,7 @@
 
 #include "PrintableText.h"
 #include "Story.h"
+#include "TextLine.h"
 #include "Verbs.h"
 
 #include <algorithm>
@@ -16,10 +17,9 @@ namespace {
 using terminal::shown;
 using Text = std::deque<char>; // grows in blocks, never copied whole as it grows
 
-// A scenario's lines up to its end or its line `quit` or `exit`, each ended by "\n" (a "\r"
-// before it and a byte-order mark at the start taken off), kept so that a file costs about a
-// byte of memory per byte; the expected lines among them; and, when the file is refused,
-// "LINE: why".
+// A scenario's lines up to its end or its line `quit` or `exit`, each ended by "\n" (trimmed as
+// TextLine.h says), kept so that a file costs about a byte of memory per byte; the expected lines
+// among them; and, when the file is refused, "LINE: why".
 struct ScenarioText {
     Text lines;
     std::size_t expectedLines = 0;
@@ -50,29 +50,16 @@ bool endsScenario(const Text& text, std::size_t from) {
     return line == "quit" || line == "exit";
 }
 
-// Appends the next line of `in` to `text`, without its "\n"; false at the end of input.
-bool readLine(std::istream& in, Text& text) {
-    bool any = false;
-    for (char byte; in.get(byte); any = true) {
-        if (byte == '\n') {
-            return true;
-        }
-        text.push_back(byte);
-    }
-    return any;
-}
-
 // Reads a scenario up to its end or its line `quit` or `exit`, leaving what follows unread. It is
 // refused when it is UTF-16 text, or for the first expected line that follows no line nor other
-// expected line. A read that fails throws (the stream's own exception when its exceptions include
-// badbit, else std::ios_base::failure).
+// expected line. A read that fails throws the stream buffer's own exception.
 ScenarioText readScenario(std::istream& in) {
     ScenarioText text;
     Text& lines = text.lines;
     bool placed = false; // whether an expected line may come next
     for (int number = 1;; ++number) {
         const std::size_t start = lines.size();
-        if (!readLine(in, lines)) {
+        if (!terminal::readTextLine(in, number == 1, lines)) {
             break;
         }
         const auto startsWith = [&](const char* bytes, std::size_t count) {
@@ -82,11 +69,6 @@ ScenarioText readScenario(std::istream& in) {
         };
         if (number == 1 && (startsWith("\xFF\xFE", 2) || startsWith("\xFE\xFF", 2))) {
             text.refusal = "1: UTF-16 text: save it as UTF-8";
-        } else if (number == 1 && startsWith("\xEF\xBB\xBF", 3)) {
-            lines.erase(lines.begin(), lines.begin() + 3);
-        }
-        if (lines.size() > start && lines.back() == '\r') {
-            lines.pop_back();
         }
         const char first = firstNonBlank(lines, start);
         const bool expected = first == '>';
@@ -105,9 +87,6 @@ ScenarioText readScenario(std::istream& in) {
         if (ends) {
             break;
         }
-    }
-    if (in.bad()) {
-        throw std::ios_base::failure("the scenario cannot be read");
     }
     return text;
 }

@@ -26,9 +26,8 @@ struct PlayReport {
 // lines passes, except in the check style (nothing to check). A UTF-8 byte-order mark and
 // "\r\n" ends are accepted, UTF-16 text is refused; `quit` or `exit` ends the scenario, and what
 // follows it is left unread. The scenario is read before it is played, at about a byte of memory
-// per byte whatever the shape of its lines; a read that fails throws (the stream's own exception
-// when its exceptions include badbit, else std::ios_base::failure), and so does a failed
-// allocation (std::bad_alloc).
+// per byte whatever the shape of its lines; a read that fails throws the stream buffer's own
+// exception, and a failed allocation throws std::bad_alloc.
 PlayReport playScenario(Session& session, const std::string& name, std::istream& in,
                         PlayStyle style, std::ostream& out, std::ostream& errors);
 

@@ -1,6 +1,7 @@
 #include "Console.h"
 
 #include "System.h"
+#include "TextLine.h"
 
 #include <cstdio>
 #include <istream>
@@ -11,11 +12,12 @@ bool interruptedWhile(const std::function<void()>& read) {
     return platform::whileInterruptible(read);
 }
 
-TypedLine readPlainLine(std::istream& in, bool typed, std::string& line) {
+TypedLine readPlainLine(std::istream& in, bool typed, bool first, std::string& line) {
     const platform::ConsoleLine console =
         typed ? platform::readConsoleLine(line) : platform::ConsoleLine::NotConsole;
     // GCOVR_EXCL_START: only a Windows console reads lines of its own.
     if (console != platform::ConsoleLine::NotConsole) {
+        trimLine(line, 0, first && console == platform::ConsoleLine::Read);
         return console == platform::ConsoleLine::Read        ? TypedLine::Read
                : console == platform::ConsoleLine::Cancelled ? TypedLine::Cancelled
                                                              : TypedLine::Ended;
@@ -23,8 +25,8 @@ TypedLine readPlainLine(std::istream& in, bool typed, std::string& line) {
     // GCOVR_EXCL_STOP
     bool read = false;
     const auto readLine = [&] {
-        read = static_cast<bool>(std::getline(in, line));
-        line.erase(line.empty() || line.back() != '\r' ? line.size() : line.size() - 1);
+        line.clear();
+        read = readTextLine(in, first, line);
     };
     if (!typed) {
         readLine();

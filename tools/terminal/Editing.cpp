@@ -8,6 +8,7 @@
 
 #include "History.h"
 #include "PrintableText.h"
+#include "System.h"
 
 #include <histedit.h>
 
@@ -277,7 +278,8 @@ void closeEditing(EditingSession* session) {
 
 Editing openEditing(const std::string& application) {
     Editing none(nullptr, closeEditing);
-    if (isatty(STDIN_FILENO) == 0 || isatty(STDOUT_FILENO) == 0 ||
+    if (!platform::isTerminal(platform::Stream::Input) ||
+        !platform::isTerminal(platform::Stream::Output) ||
         tcgetattr(STDIN_FILENO, &original) != 0) {
         return none;
     }

@@ -1,9 +1,10 @@
 #include "History.h"
 
+#include "System.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <fcntl.h>
-#include <filesystem>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -31,14 +32,8 @@ int openLocked(const std::string& path) {
 
 // Writes all of `text`; false when some of it could not be written.
 bool writeAll(int file, const std::string& text) {
-    for (std::size_t at = 0; at < text.size();) {
-        const ssize_t written = write(file, text.data() + at, text.size() - at);
-        if (written <= 0) {
-            return false; // GCOVR_EXCL_LINE a regular file fails a write only when the disk does
-        }
-        at += static_cast<std::size_t>(written);
-    }
-    return true;
+    int error = 0;
+    return platform::writeAll(file, text.data(), text.size(), error);
 }
 
 // The line as the file keeps it: a backslash doubled, the one byte escaped.
@@ -75,17 +70,16 @@ std::string typed(const std::string& kept) {
 std::string historyPath(const std::string& application) {
     const char* state = std::getenv("XDG_STATE_HOME");
     const char* home = std::getenv("HOME");
-    std::filesystem::path folder;
+    std::string folder;
     if (state != nullptr && state[0] == '/') {
-        folder = std::filesystem::path(state) / application;
+        folder = state + ("/" + application);
     } else if (home != nullptr && home[0] == '/') {
-        folder = std::filesystem::path(home) / ".local" / "state" / application;
+        folder = home + ("/.local/state/" + application);
     } else {
         return "";
     }
-    std::error_code ignored; // reading and writing it will fail quietly
-    std::filesystem::create_directories(folder, ignored);
-    return (folder / "history").string();
+    platform::makeFolders(folder); // one that cannot be made fails reading and writing, quietly
+    return folder + "/history";
 }
 
 std::vector<std::string> loadHistory(const std::string& path, std::size_t lines) {
@@ -95,7 +89,7 @@ std::vector<std::string> loadHistory(const std::string& path, std::size_t lines)
     }
     std::string text;
     char buffer[1 << 16];
-    for (ssize_t count; (count = read(file, buffer, sizeof buffer)) > 0;) {
+    for (long count; (count = platform::readSome(file, buffer, sizeof buffer)) > 0;) {
         text.append(buffer, static_cast<std::size_t>(count));
     }
     std::vector<std::string> kept;
@@ -120,7 +114,7 @@ std::vector<std::string> loadHistory(const std::string& path, std::size_t lines)
             // let go, as a history that cannot be written is
         }
     }
-    close(file);
+    platform::closeFile(file);
     for (std::string& line : kept) {
         line = typed(line);
     }
@@ -133,7 +127,7 @@ void appendToHistory(const std::string& path, const std::string& line) {
         if (!writeAll(file, saved(line))) {
             // let go, as a history that cannot be read is
         }
-        close(file);
+        platform::closeFile(file);
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include "Console.h"
 #include "Editing.h"
+#include "TextLine.h"
 
 #include <ostream>
 
@@ -23,12 +24,16 @@ LineEditor::~LineEditor() = default;
 
 bool LineEditor::read(const std::string& prompt, const Completer& complete, std::string& line) {
     out_ << std::flush;
+    const bool first = first_;
+    first_ = false;
     if (editing_ != nullptr) {
-        return editLine(*editing_, prompt, complete, line);
+        const bool edited = editLine(*editing_, prompt, complete, line);
+        trimLine(line, 0, first);
+        return edited;
     }
     for (;;) {
         out_ << (prompting_ ? prompt : "") << std::flush;
-        const TypedLine typed = readPlainLine(in_, onTerminal_, line);
+        const TypedLine typed = readPlainLine(in_, onTerminal_, first, line);
         if (typed != TypedLine::Cancelled) {
             return typed == TypedLine::Read;
         }

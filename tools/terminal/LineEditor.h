@@ -38,7 +38,8 @@ public:
     LineEditor& operator=(const LineEditor&) = delete;
     ~LineEditor();
 
-    // The next line typed after `prompt`, `out` flushed first, without its line end; a byte
+    // The next line typed after `prompt`, `out` flushed first, without its line end and trimmed
+    // as TextLine.h says (the first line read is the first line); a byte
     // typed that is not UTF-8 is kept as it is. Editing, Tab answers with `complete`, called only
     // then, and each line that is not blank is added to the history file at once (a history
     // that cannot be written is let go without a word). False at the end of input (Ctrl-D).
@@ -50,6 +51,7 @@ private:
     std::istream& in_;
     std::ostream& out_;
     bool prompting_;
+    bool first_ = true; // no line read yet
 };
 
 } // namespace terminal

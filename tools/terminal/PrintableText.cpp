@@ -44,18 +44,30 @@ std::size_t printableLength(const std::string& text, std::size_t at) {
     return c1Control || text.compare(at, 3, "\xEF\xBB\xBF") == 0 ? 0 : length;
 }
 
-// `text` with unprintable bytes as \xNN, and each backslash as \\ when `escapeBackslash`.
+// `text` with unprintable bytes as \xNN, and each backslash as \\ when `escapeBackslash`. Runs
+// of printable ASCII, most of any text, are copied whole.
 std::string printed(const std::string& text, bool escapeBackslash) {
     std::string safe;
+    safe.reserve(text.size());
     for (std::size_t at = 0; at < text.size();) {
+        const std::size_t plainFrom = at;
+        while (at < text.size() && text[at] >= 0x20 && text[at] < 0x7F &&
+               (text[at] != '\\' || !escapeBackslash)) {
+            ++at;
+        }
+        safe.append(text, plainFrom, at - plainFrom);
+        if (at == text.size()) {
+            break;
+        }
         const std::size_t length = printableLength(text, at);
         const auto byte = static_cast<unsigned char>(text[at]);
         if (length == 0) {
-            safe +=
-                std::string("\\x") + "0123456789ABCDEF"[byte >> 4] + "0123456789ABCDEF"[byte & 0xF];
+            const char escaped[] = {'\\', 'x', "0123456789ABCDEF"[byte >> 4],
+                                    "0123456789ABCDEF"[byte & 0xF]};
+            safe.append(escaped, 4);
             at += 1;
         } else {
-            safe += escapeBackslash && byte == '\\' ? "\\\\" : text.substr(at, length);
+            safe.append(byte == '\\' ? "\\\\" : &text[at], byte == '\\' ? 2 : length);
             at += length;
         }
     }
