@@ -124,6 +124,10 @@ int runInteractive(Session& session, std::istream& in, std::ostream& out, std::o
                 << terminal::shownPath(options.recordPath)
                 << " has nothing for --check to compare; --check fails it\n";
         }
+        // Writing nothing still finds a recording removed after its last line.
+        if (const std::string why = record.write(""); !why.empty()) {
+            return recordFails(why);
+        }
         const int file = std::exchange(record.file, -1);
         if (!platform::closeFile(file)) {
             return recordFails(platform::reason(errno)); // GCOVR_EXCL_LINE no test can fail a close

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <deque>
+#include <ios>
 #include <istream>
 #include <ostream>
 
@@ -52,8 +53,12 @@ bool endsScenario(const Text& text, std::size_t from) {
 
 // Reads a scenario up to its end or its line `quit` or `exit`, leaving what follows unread. It is
 // refused when it is UTF-16 text, or for the first expected line that follows no line nor other
-// expected line. A read that fails throws the stream buffer's own exception.
+// expected line. A read that fails throws the stream buffer's own exception, and a stream that
+// is broken before any read (bad, or with no buffer) throws std::ios_base::failure.
 ScenarioText readScenario(std::istream& in) {
+    if (in.rdbuf() == nullptr || in.bad()) { // never taken for an empty scenario
+        throw std::ios_base::failure("the scenario cannot be read");
+    }
     ScenarioText text;
     Text& lines = text.lines;
     bool placed = false; // whether an expected line may come next
