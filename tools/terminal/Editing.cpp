@@ -119,19 +119,15 @@ std::wstring decoded(const std::string& bytes) {
     std::wstring wide;
     for (std::size_t at = 0; at < bytes.size();) {
         const auto byte = static_cast<unsigned char>(bytes[at]);
-        const std::size_t length = byte < 0x80 ? 1 : byte < 0xE0 ? 2 : byte < 0xF0 ? 3 : 4;
-        std::uint32_t code = byte & (0x7F >> (length == 1 ? 0 : length));
-        std::size_t taken = 1;
-        while (taken < length && at + taken < bytes.size() &&
-               isContinuationByte(bytes[at + taken])) {
-            code = code << 6 | (static_cast<unsigned char>(bytes[at + taken++]) & 0x3F);
+        const std::size_t length = characterLength(bytes, at);
+        std::uint32_t code = length == 0   ? KeptByte + byte
+                             : length == 1 ? byte
+                                           : byte & (0xFF >> (length + 1));
+        for (std::size_t next = 1; next < length; ++next) {
+            code = code << 6 | (static_cast<unsigned char>(bytes[at + next]) & 0x3F);
         }
-        const std::uint32_t least[] = {0, 0, 0x80, 0x800, 0x10000};
-        const bool valid = byte < 0x80 || (byte >= 0xC2 && byte <= 0xF4 && taken == length &&
-                                           code >= least[length] && code <= 0x10FFFF &&
-                                           (code < 0xD800 || code > 0xDFFF));
-        wide += valid ? static_cast<wchar_t>(code) : static_cast<wchar_t>(KeptByte + byte);
-        at += valid ? taken : 1;
+        wide += static_cast<wchar_t>(code);
+        at += length == 0 ? 1 : length;
     }
     return wide;
 }
@@ -200,7 +196,7 @@ bool takeSignals(EditLine* editor) {
 }
 
 // How many bytes the UTF-8 character that starts with `lead` takes; 1 for a byte that starts none.
-std::size_t characterLength(char lead) {
+std::size_t leadLength(char lead) {
     const auto byte = static_cast<unsigned char>(lead);
     return byte < 0xC2 || byte > 0xF4 ? 1 : byte < 0xE0 ? 2 : byte < 0xF0 ? 3 : 4;
 }
@@ -232,7 +228,7 @@ int readKey(EditLine* editor, wchar_t* key) {
             bytes.clear();
         }
         bytes += byte;
-        if (bytes.size() >= characterLength(bytes[0])) {
+        if (bytes.size() >= leadLength(bytes[0])) {
             const std::wstring whole = decoded(bytes);
             session.keys.insert(session.keys.end(), whole.begin(), whole.end());
             bytes.clear();

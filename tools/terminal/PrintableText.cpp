@@ -11,14 +11,12 @@ bool isControl(unsigned char byte) {
     return byte < 0x20 || byte == 0x7F;
 }
 
-// The length of the valid UTF-8 sequence at `at` that stands for a printable character: 1 for
-// a byte below 0x80 but a control byte, 2 to 4 for a sequence that is not overlong, not a
-// surrogate, not beyond U+10FFFF, not cut short, not a C1 control and not the byte-order mark;
-// 0 otherwise.
-std::size_t printableLength(const std::string& text, std::size_t at) {
+} // namespace
+
+std::size_t characterLength(const std::string& text, std::size_t at) {
     const auto byte = static_cast<unsigned char>(text[at]);
     if (byte < 0x80) {
-        return isControl(byte) ? 0 : 1;
+        return 1;
     }
     std::size_t length = 0;
     unsigned char lowest = 0x80, highest = 0xBF; // the second byte's range
@@ -40,6 +38,20 @@ std::size_t printableLength(const std::string& text, std::size_t at) {
                                     : isContinuationByte(char(following));
         length = fits ? length : 0;
     }
+    return length;
+}
+
+namespace {
+
+// The length of the valid UTF-8 sequence at `at` that stands for a printable character: 1 for
+// a byte below 0x80 but a control byte, 2 to 4 for a character that is not a C1 control and not
+// the byte-order mark; 0 otherwise.
+std::size_t printableLength(const std::string& text, std::size_t at) {
+    const auto byte = static_cast<unsigned char>(text[at]);
+    if (byte < 0x80) {
+        return isControl(byte) ? 0 : 1;
+    }
+    const std::size_t length = characterLength(text, at);
     const bool c1Control = byte == 0xC2 && static_cast<unsigned char>(text[at + 1]) < 0xA0;
     return c1Control || text.compare(at, 3, "\xEF\xBB\xBF") == 0 ? 0 : length;
 }

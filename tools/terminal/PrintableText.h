@@ -2,6 +2,7 @@
 // escaped, so each shown text stands for exactly one string of bytes.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 namespace terminal {
@@ -11,6 +12,10 @@ namespace terminal {
 bool holdsControl(const std::string& text);
 // Whether the byte continues a UTF-8 character rather than starting one.
 bool isContinuationByte(char byte);
+// The length of the valid UTF-8 character at `at` in `text` (at < text.size()): 1 for a byte
+// below 0x80, 2 to 4 for a sequence that is not overlong, not a surrogate, not beyond U+10FFFF
+// and not cut short; 0 for a byte that starts no such sequence.
+std::size_t characterLength(const std::string& text, std::size_t at);
 // `text` as printed: a backslash as \\, and each control byte, the bytes of each C1 control,
 // each byte outside valid UTF-8 and a byte-order mark as \xNN.
 std::string shown(const std::string& text);
