@@ -1,37 +1,42 @@
 #!/usr/bin/env bash
-# The coverage leg's two tests, over a build made with gcc's coverage:
+# The coverage leg's two tests:
 #   tests/coverage.sh src CTEST BUILD_DIRECTORY
-#     runs every other test of the build, from counts set to nothing, merges the counts they left
-#     into BUILD/coverage/counts.json, then reports the lines and branches of src/ file by file in
-#     the output and as HTML in BUILD/coverage/index.html (tools/ too). Fails when a test fails
-#     (what it printed is shown again last, and the tests' whole output is in
-#     BUILD/coverage/tests.log), or unless every line and every branch of src/ was run.
-#   tests/coverage.sh tools BUILD_DIRECTORY REQUIRED
-#     reports the lines and branches of tools/ from those counts, and the lines of every file
-#     under tools/; with REQUIRED ON, fails unless every line and 95% of the branches were run.
+#     over a build made with gcc's coverage: runs every other test of the build, from counts set
+#     to nothing, merges the counts they left into BUILD/coverage/counts.json, then reports the
+#     lines and branches of src/ file by file in the output and as HTML in
+#     BUILD/coverage/index.html. Fails when a test fails (what it printed is shown again last,
+#     and the tests' whole output is in BUILD/coverage/tests.log), or unless every line and every
+#     branch of src/ was run.
+#   tests/coverage.sh tools CMAKE CTEST BUILD_DIRECTORY REQUIRED
+#     builds the project again with clang's source-based coverage of tools/, runs its tests and
+#     reports the lines and branches of tools/ (tests/source_coverage.py), and the lines of every
+#     file under tools/; with REQUIRED ON, fails unless every line and 95% of the branches were
+#     run. clang counts the branches the source writes; gcc adds branches of its own to destroy
+#     what was built when a call throws, which no test of the source's rules can take.
 #
-# Where counts are kept: a test that runs tarnhost programs many times over writes its counts
-# under a folder of its own (GCOV_PREFIX, set by the build for that test), and tests/tarnhost/
-# cli_test.sh keeps those of its rows run as nobody in another; gcov-tool merges each folder into
-# the build's own counts before anything is reported. No two tests ever write the same count file,
-# so a test that dies while writing damages no other test's counts.
+# Where gcc's counts are kept: a test that runs tarnhost programs many times over writes its
+# counts under a folder of its own (GCOV_PREFIX, set by the build for that test), and
+# tests/tarnhost/cli_test.sh keeps those of its rows run as nobody in another; gcov-tool merges
+# each folder into the build's own counts before anything is reported. No two tests ever write
+# the same count file, so a test that dies while writing damages no other test's counts. clang's
+# are one file per process (LLVM_PROFILE_FILE with %p), merged by llvm-profdata.
 #
 # What is not counted, and why:
-# - branches the compiler makes for exceptions (--exclude-throw-branches): the core is built
-#   without exceptions, so none of them can be taken; in tools/ they are the paths by which any
-#   library call may throw (std::bad_alloc, a file system error), caught where a file is played;
+# - branches gcc makes for exceptions (--exclude-throw-branches): the core is built without
+#   exceptions, so none of them can be taken;
 # - branches on lines with no code of their own, such as a closing brace, where gcc puts clean-up
-#   it generates (--exclude-unreachable-branches);
+#   it generates (--exclude-unreachable-branches); with clang, such lines themselves, which it
+#   counts with the block they close;
 # - the failing branch of an assert: the invariant holds in every run, or the test aborts. The
 #   assert's line itself counts, so its condition is run;
 # - the Windows layer of tools/ (a file whose name holds "Windows"): CMake builds it for Windows
-#   alone, where gcc's counts cannot be taken under wine; the win32-tests leg runs its tests;
+#   alone, where no counts can be taken under wine; the win32-tests leg runs its tests;
 # - what the source marks with GCOVR_EXCL_LINE, GCOVR_EXCL_BR_LINE or a GCOVR_EXCL_START and
 #   GCOVR_EXCL_STOP pair, each with a comment giving the reason.
 set -uo pipefail
 
 usage() {
-    echo "usage: $0 src CTEST BUILD_DIRECTORY | tools BUILD_DIRECTORY ON|OFF" >&2
+    echo "usage: $0 src CTEST BUILD_DIRECTORY | tools CMAKE CTEST BUILD_DIRECTORY ON|OFF" >&2
     exit 2
 }
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -82,16 +87,51 @@ count_every_test() {
     rm -rf "$apart"
     # Counts are looked for in the build folder alone: the rest of the tree may hold links that
     # lead out of it (the wine prefix's drive letters).
-    gcovr "$build" --root "$root" --filter "$root/src/" --filter "$root/tools/" \
-        --exclude "$root/tools/.*Windows[^/]*$" --object-directory "$build" \
+    gcovr "$build" --root "$root" --filter "$root/src/" --object-directory "$build" \
         --exclude-throw-branches --exclude-unreachable-branches \
         --exclude-branches-by-pattern '\s*assert\(.*' \
         --exclude-directories '.*/reliability_soak\.dir' \
-        --exclude-directories "$build/coverage" \
+        --exclude-directories "$build/coverage" --exclude-directories "$build/tools-source" \
         --json "$build/coverage/counts.json"
     # (The soak runs in the reliability leg only; its objects, never run here, hold nothing of
     # what the tests run, and gcovr 5.2 stops on them: it cannot merge a function they place on
     # another line.)
+}
+
+# Builds tools/ again with clang's source-based coverage in BUILD/tools-source, runs
+# every test of that build (each program writing counts of its own) and exports the counts of
+# tools/ as lcov to tools.lcov there. gcc also counts the branches it adds to destroy what was
+# built when a call throws, which no source line writes; clang counts the source's own.
+count_tools() {
+    source_build=$build/tools-source
+    local profiles=$source_build/profiles log=$build/tools-source.log
+    echo "=== tools/ built with clang's coverage in $source_build (log: $log)"
+    if ! "$cmake" -S "$root" -B "$source_build" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+        -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang -DTARNWICK_TESTS=ON \
+        -DTARNWICK_SOURCE_COVERAGE=ON >"$log" 2>&1 ||
+        ! "$cmake" --build "$source_build" --parallel 2 >>"$log" 2>&1; then
+        tail -n 30 "$log"
+        echo "FAIL: tools/ cannot be built with clang's coverage"
+        return 1
+    fi
+    # A count file for each process (a process that finds its number's file from an earlier one
+    # merges into it); the rows run as nobody write theirs elsewhere and copy them here
+    # (tests/tarnhost/cli_test.sh). The layering check preprocesses with gcc's options, which
+    # clang refuses; every other leg runs it.
+    rm -rf "$profiles" && mkdir -p "$profiles"
+    if ! LLVM_PROFILE_FILE="$profiles/%p-%m.profraw" "$ctest" --test-dir "$source_build" \
+        --exclude-regex '^source\.layering$' --parallel 2 --timeout 300 --output-on-failure \
+        >>"$log" 2>&1; then
+        grep -E '(Failed|Timeout|\*\*\*)' "$log" | tail -n 20
+        echo "FAIL: a test failed in the build of tools/ with clang's coverage"
+        return 1
+    fi
+    llvm-profdata merge --sparse "$profiles" -o "$source_build/tools.profdata" &&
+        llvm-cov export --format=lcov "$source_build/tarnhost" \
+            --object "$source_build/tarnhost_tests" \
+            --instr-profile="$source_build/tools.profdata" "$root/tools" \
+            >"$source_build/tools.lcov" ||
+        { echo "FAIL: the counts of tools/ cannot be merged" && return 1; }
 }
 
 case ${1:-} in
@@ -120,14 +160,15 @@ src)
     echo "every line and every branch of src/ is run"
     ;;
 tools)
-    (($# == 3)) || usage
-    build=$2
-    required=$3
-    [[ -f $build/coverage/counts.json ]] ||
-        { echo "FAIL: no counts: the test coverage.src has not run" && exit 1; }
-    report tools --fail-under-line 100 --fail-under-branch 95
-    coverage_status=$? # 2, 4 or 6: under a threshold; 1: gcovr could not report
-    ((coverage_status != 1)) || exit 1
+    (($# == 5)) || usage
+    cmake=$2
+    ctest=$3
+    build=$4
+    required=$5
+    count_tools || exit 1
+    python3 "$root/tests/source_coverage.py" "$source_build/tools.lcov" "$root" 100 95
+    coverage_status=$? # 1: under a share; 2: the counts could not be read
+    ((coverage_status != 2)) || exit 1
     echo "=== lines of the files under tools/"
     (cd "$root" && find tools -type f -print0 | sort -z | xargs -0 wc -l)
     if ((coverage_status == 0)); then

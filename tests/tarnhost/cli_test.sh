@@ -13,11 +13,17 @@ version=$4
 umask 022 # what the rows make, every user may read, whatever umask the caller set
 scratch=$(mktemp -d)
 # A coverage build's counts of the rows run as nobody (below) are kept beside the test's own, for
-# tests/coverage.sh to merge, before the scratch folder goes.
+# tests/coverage.sh to merge, before the scratch folder goes: gcc's under GCOV_PREFIX, clang's
+# in the folder of LLVM_PROFILE_FILE.
 keep_counts() {
     [[ -z ${GCOV_PREFIX:-} || ! -d $scratch/runner/counts ]] ||
         { mkdir -p "$GCOV_PREFIX-as-nobody" &&
             cp -R "$scratch/runner/counts/." "$GCOV_PREFIX-as-nobody"; }
+    local profile
+    for profile in "$scratch"/runner/profiles/*.profraw; do
+        [[ -z ${LLVM_PROFILE_FILE:-} || ! -f $profile ]] ||
+            cp "$profile" "$(dirname "$LLVM_PROFILE_FILE")/as-nobody-${profile##*/}"
+    done
 }
 trap 'keep_counts; chmod -R u+rwx "$scratch" && rm -rf "$scratch"' EXIT
 cd "$scratch" || exit 1
@@ -79,9 +85,10 @@ cp mod/demo.scn mod/-demo.scn
 # the build lies. A build that counts coverage writes its counts under GCOV_PREFIX, here a folder
 # the user nobody may write to, since the build folder may be out of that user's reach; they keep
 # the layout GCOV_PREFIX_STRIP gives them.
-mkdir runner runner/counts && cp "$tarnhost" "$module" runner/ &&
-    chmod 755 runner/* && chmod 777 runner/counts # the build's modes may shut others out
-printf '#!/bin/sh\nexport GCOV_PREFIX=%q\n%s %q "$@"\n' "$scratch/runner/counts" \
+mkdir runner runner/counts runner/profiles && cp "$tarnhost" "$module" runner/ &&
+    chmod 755 runner/* && chmod 777 runner/counts runner/profiles # the build's may shut others out
+printf '#!/bin/sh\nexport GCOV_PREFIX=%q LLVM_PROFILE_FILE=%q\n%s %q "$@"\n' \
+    "$scratch/runner/counts" "$scratch/runner/profiles/%p-%m.profraw" \
     "$( ((EUID == 0)) && echo 'exec setpriv --reuid=65534 --regid=65534 --clear-groups --')" \
     "$scratch/runner/$(basename "$tarnhost")" >as-user
 printf '#!/bin/sh\nexec %q "$@" 2>/dev/null\n' "$tarnhost" >no-errors

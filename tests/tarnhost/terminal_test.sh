@@ -65,13 +65,14 @@ fi
 
 # Opens window NAME: an interactive shell in $scratch/NAME, which is also its HOME, with its
 # history in $scratch/NAME/state, in a UTF-8 locale; each VAR=VALUE given overrides. Where a
-# coverage build keeps its counts (GCOV_PREFIX...) passes through.
+# coverage build keeps its counts (GCOV_PREFIX..., LLVM_PROFILE_FILE) passes through.
 window() {
     local name=$1
     shift
     local counts=()
     [[ -z ${GCOV_PREFIX:-} ]] ||
         counts=(GCOV_PREFIX="$GCOV_PREFIX" GCOV_PREFIX_STRIP="${GCOV_PREFIX_STRIP:-0}")
+    [[ -z ${LLVM_PROFILE_FILE:-} ]] || counts+=(LLVM_PROFILE_FILE="$LLVM_PROFILE_FILE")
     mkdir -p "$scratch/$name"
     terminal new-window -d -n "$name" -c "$scratch/$name" "$(printf '%q ' env -i PATH="$PATH" \
         HOME="$scratch/$name" XDG_STATE_HOME="$scratch/$name/state" LC_ALL=C.UTF-8 TERM=screen \
