@@ -32,7 +32,8 @@
 # - the Windows layer of tools/ (a file whose name holds "Windows"): CMake builds it for Windows
 #   alone, where no counts can be taken under wine; the win32-tests leg runs its tests;
 # - what the source marks with GCOVR_EXCL_LINE, GCOVR_EXCL_BR_LINE or a GCOVR_EXCL_START and
-#   GCOVR_EXCL_STOP pair, each with a comment giving the reason.
+#   GCOVR_EXCL_STOP pair (in tools/, also the branches between GCOVR_EXCL_BR_START and
+#   GCOVR_EXCL_BR_STOP), each with a comment giving the reason.
 set -uo pipefail
 
 usage() {
@@ -98,10 +99,9 @@ count_every_test() {
     # another line.)
 }
 
-# Builds tools/ again with clang's source-based coverage in BUILD/tools-source, runs
-# every test of that build (each program writing counts of its own) and exports the counts of
-# tools/ as lcov to tools.lcov there. gcc also counts the branches it adds to destroy what was
-# built when a call throws, which no source line writes; clang counts the source's own.
+# Builds tools/ again with clang's source-based coverage in BUILD/tools-source, runs every test
+# of that build (each program writing counts of its own) and exports the counts of tools/ there,
+# as lcov (tools.lcov, for lines) and as JSON (tools.json, for branches with their columns).
 count_tools() {
     source_build=$build/tools-source
     local profiles=$source_build/profiles log=$build/tools-source.log
@@ -126,11 +126,11 @@ count_tools() {
         echo "FAIL: a test failed in the build of tools/ with clang's coverage"
         return 1
     fi
+    local export=(llvm-cov export "$source_build/tarnhost" --object "$source_build/tarnhost_tests"
+        --instr-profile="$source_build/tools.profdata" --skip-functions "$root/tools")
     llvm-profdata merge --sparse "$profiles" -o "$source_build/tools.profdata" &&
-        llvm-cov export --format=lcov "$source_build/tarnhost" \
-            --object "$source_build/tarnhost_tests" \
-            --instr-profile="$source_build/tools.profdata" "$root/tools" \
-            >"$source_build/tools.lcov" ||
+        "${export[@]}" --format=lcov >"$source_build/tools.lcov" &&
+        "${export[@]}" --format=text >"$source_build/tools.json" ||
         { echo "FAIL: the counts of tools/ cannot be merged" && return 1; }
 }
 
@@ -166,7 +166,8 @@ tools)
     build=$4
     required=$5
     count_tools || exit 1
-    python3 "$root/tests/source_coverage.py" "$source_build/tools.lcov" "$root" 100 95
+    python3 "$root/tests/source_coverage.py" "$source_build/tools.lcov" "$source_build/tools.json" \
+        "$root" 100 95
     coverage_status=$? # 1: under a share; 2: the counts could not be read
     ((coverage_status != 2)) || exit 1
     echo "=== lines of the files under tools/"

@@ -99,6 +99,10 @@ TEST_F(RunnerTest, TranscriptNarratesCommentsAndTellsEachLine) {
                        "No freq-hopping.\"\n"),
               std::string::npos);
     EXPECT_EQ(out.find("> arena:"), std::string::npos) << "expected lines are not narrated";
+    EXPECT_NE(
+        play("# One.\n\n# Two.\n", tarnhost::PlayStyle::Transcript).out.find("One.\n\nTwo.\n"),
+        std::string::npos)
+        << "a blank line starts a new paragraph";
 }
 
 TEST_F(RunnerTest, TranscriptMarksALineThatDiffersFromTheFile) {
@@ -111,10 +115,12 @@ TEST_F(RunnerTest, TranscriptMarksALineThatDiffersFromTheFile) {
               std::string::npos);
 }
 
-TEST_F(RunnerTest, SkipsAByteOrderMarkAndReadsLinesEndingInCarriageReturns) {
-    const Played played = play("\xEF\xBB\xBFinit\r\n> console: DLL plugin connected.\r\n",
-                               tarnhost::PlayStyle::Check);
-    EXPECT_TRUE(played.passed) << played.out;
+TEST_F(RunnerTest, SkipsAByteOrderMarkAndReadsCarriageReturnsBlankLinesAndIndentedLines) {
+    for (const char* text : {"\xEF\xBB\xBFinit\r\n> console: DLL plugin connected.\r\n",
+                             "\n  init\n\t> console: DLL plugin connected.\n"}) {
+        const Played played = play(text, tarnhost::PlayStyle::Check);
+        EXPECT_TRUE(played.passed) << text << played.out;
+    }
 }
 
 // A stream that fails as it is read fails the play; it is never taken for a short scenario.
@@ -122,9 +128,13 @@ TEST_F(RunnerTest, AStreamThatFailsToBeReadThrowsRatherThanPlaysWhatItGave) {
     std::istream broken(nullptr);
     std::ostringstream out, errors;
     tarnhost::Session session(module.talk());
-    EXPECT_THROW(tarnhost::playScenario(session, "story.scn", broken, tarnhost::PlayStyle::Check,
-                                        out, errors),
-                 std::ios_base::failure);
+    std::istringstream bad("init\n");
+    bad.setstate(std::ios::badbit);
+    for (std::istream* stream : {&broken, static_cast<std::istream*>(&bad)}) {
+        EXPECT_THROW(tarnhost::playScenario(session, "story.scn", *stream,
+                                            tarnhost::PlayStyle::Check, out, errors),
+                     std::ios_base::failure);
+    }
 }
 
 // What the runners print goes through a keeper of the first write failure's reason: a character
@@ -147,6 +157,10 @@ TEST(FailureKeeperTest, KeepsTheFirstFailedWritesReasonForOneCharacterAsForText)
     commandline::FailureKeeper keeper(to);
     EXPECT_FALSE(to.put('x'));
     EXPECT_EQ(keeper.firstFailure(), ENOSPC);
+    errno = EPIPE;
+    to.clear();
+    EXPECT_FALSE(to.put('y'));
+    EXPECT_EQ(keeper.firstFailure(), ENOSPC) << "the first failure's reason is kept";
 }
 
 // The plug-in's frames have no unwind tables: a failure inside the host's callback (memory running

@@ -36,16 +36,18 @@ std::string nameOf(const ::testing::TestParamInfo<RefusedLine>& info) {
 }
 
 // Bot 1 holds Ace (team 3, ship 1, carrying north) and Bea (team 2); south lies on the field.
+void setUpArena(tarnhost::Session& session) {
+    fakeplugin::reset();
+    for (const char* line :
+         {"init", "player Ace team 3 ship 1", "player Bea team 2 ship 1", "flag north team 3",
+          "flag south team 2", "grab Ace north", "player Max flags 65535"}) {
+        tarnhost::perform(session, line);
+    }
+}
+
 class ScenarioErrorsTest : public ::testing::TestWithParam<RefusedLine> {
 protected:
-    void SetUp() override {
-        fakeplugin::reset();
-        for (const char* line :
-             {"init", "player Ace team 3 ship 1", "player Bea team 2 ship 1", "flag north team 3",
-              "flag south team 2", "grab Ace north", "player Max flags 65535"}) {
-            tarnhost::perform(session, line);
-        }
-    }
+    void SetUp() override { setUpArena(session); }
 
     tarnhost::Session session{&fakeplugin::talk};
 };
@@ -77,6 +79,9 @@ INSTANTIATE_TEST_SUITE_P(
         RefusedLine{"grab Bea north", "flag 'north' is carried by Ace"},
         RefusedLine{"grab Bea", "usage: grab NAME FLAG"},
         RefusedLine{"set Ace team x", "bad team 'x' (a whole number from 0 to 65535 expected)"},
+        RefusedLine{"set Ace team 12x", "bad team '12x' (a whole number from 0 to 65535 expected)"},
+        RefusedLine{"grab \"Z\\\"ed\" south",
+                    "unknown player 'Z\"ed' on bot 1 (players: Ace, Bea, Max)"},
         RefusedLine{"set Ace ship 8 team 65536",
                     "bad team '65536' (a whole number from 0 to 65535 expected)"},
         RefusedLine{"set Bea team 4 ident 0", "ident 0 is Ace's already on bot 1"},
@@ -135,6 +140,8 @@ INSTANTIATE_TEST_SUITE_P(
         RefusedLine{"event 24 null %west", "unknown flag 'west' on bot 1 (flags: north, south)"},
         RefusedLine{"event 0x", "bad event code or name '0x' (a whole number from 0 to "
                                 "4294967295 expected)"},
+        RefusedLine{"event player", "bad event code or name 'player' (a whole number from 0 to "
+                                    "4294967295 expected)"},
         RefusedLine{"event grab null @Ace",
                     "p2 of event 24 is read as a flag's address: give %FLAG or null"},
         RefusedLine{"event 1 1 2 3 4 5 6 7", "unexpected '7'; usage: event CODE [PARAMETER...]"},
@@ -153,6 +160,32 @@ INSTANTIATE_TEST_SUITE_P(
                     "expected)"},
         RefusedLine{"bot -1", "bad handle '-1' (a whole number from 0 to 4294967295 expected)"}),
     nameOf);
+
+// Lines carried out in the same arena, the last told in words as a transcript tells it.
+TEST(CarriedOutLineTest, TellsWhatTheLastLineDid) {
+    const struct {
+        std::vector<std::string> lines;
+        const char* told;
+    } rows[] = {
+        {{"remove Ace"}, "the flags Ace carried lie on the field"},
+        {{"command Ace !about now"}, "types the command !about now"},
+        {{"event flag-drop @Ace"}, "event 26 (drop) with @Ace"},
+        {{"set Ace ident 0"}, "Ace's record now says ident 0"},
+        // A flag taken out of the game never takes its carrier's count below nothing.
+        {{"set Ace flags 0", "remove-flag north", "grab Ace south"},
+         "Ace (team 3) grabs flag south"},
+    };
+    for (const auto& row : rows) {
+        tarnhost::Session session{&fakeplugin::talk};
+        setUpArena(session);
+        tarnhost::LineResult result;
+        for (const std::string& line : row.lines) {
+            result = tarnhost::perform(session, line);
+        }
+        EXPECT_NE(result.action.find(row.told), std::string::npos)
+            << row.lines.back() << " told: " << result.action;
+    }
+}
 
 TEST(ScenarioNameLimitTest, RefusesANameLongerThanTheRecordHolds) {
     fakeplugin::reset();

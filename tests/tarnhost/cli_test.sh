@@ -65,6 +65,7 @@ printf '%s%s\n%s\n> server: every player reads "Freq 3 LOCKED -- No freq-hopping
 : >empty.scn
 mkdir -p walked/sub.scn mod bin
 printf '%s' "$connected" >walked/sub.scn/inner.scn
+: >walked/a && ln -s sub.scn walked/link.scn # neither is played: a short name, a link
 cp "$module" "$here/../../scenarios/demo.scn" mod/
 ln -s "$tarnhost" bin/tarnhost
 ln -s "$tarnhost" linked-tarnhost
@@ -114,6 +115,7 @@ row 1 "nul.scn:1: 'A\\x00B' holds a control byte" "" nul.scn
 row 1 "-:1: unknown verb 'd\\xFFnce' (try 'help')" $'d\xffnce\n' -
 # A directory is walked, never played; a file with nothing to check fails --check.
 row 0 "ok   walked/sub.scn/inner.scn" "" --check walked
+row 0 "last: 1 passed, 0 failed" "" --check walked/
 row 1 "FAIL empty.scn: nothing to check (no expected lines)" "" --check empty.scn
 row 1 "FAIL /dev/null: nothing to check (no expected lines)" "" --check /dev/null
 # A story without expectations is told and passes.
@@ -252,6 +254,7 @@ row 0 "" $'exit\nbogus\n' -
 row 0 "last: 2 passed, 0 failed" "${connected}quit"$'\n'"$connected" --check - -
 row 1 "-:1: UTF-16 text: save it as UTF-8" $'\xff\xfei\n' -
 row 1 "-:1: UTF-16 text: save it as UTF-8" $'\xfe\xffi\n' -
+row 1 "-:1: UTF-16 text: save it as UTF-8" $'\xff\xfe\n# c\n> x\n' -
 row 2 "tarnhost: no such file: ''" "" ''
 # The byte-order mark is skipped at the start under -i, and shown anywhere else; "\r\n" ends a line.
 program=./errors-only row 1 "line 2: unknown verb '\\xEF\\xBB\\xBFterm' (try 'help'); nothing changed" \
@@ -272,10 +275,22 @@ row 1 "-:12: unknown player 'Zed' on bot 1 (players: P1, P2, P3, P4, P5, P6, P7,
 # A flag taken out of the game while carried is one fewer its carrier holds.
 row 0 "" $'player Ace flags 65534\nflag north\nflag south\ngrab Ace north\nremove-flag north
 grab Ace south\n' -
-# A recording removed before the session ends is an error naming it, even with no line after.
+# A recording removed before the session ends is an error naming it, even with no line after; so
+# is one replaced.
 program=sh row 2 "last: tarnhost: write error on gone.scn: it was removed or replaced while \
 recording" "" -c '{ echo "arrive Ann"; sleep 1; rm gone.scn; } | "$0" -i --record gone.scn' \
     "$tarnhost"
+program=sh row 2 "last: tarnhost: write error on moved.scn: it was removed or replaced while \
+recording" "" -c '{ echo "arrive Ann"; sleep 1; cp pass.scn new.scn; mv new.scn moved.scn; echo "arrive Bob"; } |
+    "$0" -i --record moved.scn' "$tarnhost"
+# A recording that cannot be opened ends the session before it starts; one that is no file is
+# written all the same; without effects, the recording starts with the first line.
+row 2 "tarnhost: write error on nowhere/rec.scn: No such file or directory" "" -i --record \
+    nowhere/rec.scn
+row 0 "last:   Ace is in the arena on team 0, ship 0 (set up quietly)" $'player Ace\n' -i \
+    --record /dev/null
+program=sh row 0 "init" $'player Ace\n' -c '"$0" -i --no-effects --record plain.scn >/dev/null &&
+    sed -n 2p plain.scn' "$tarnhost"
 # Setting up and taking down a large arena takes linear time: quadratic took minutes here.
 program=timeout row 0 "" "$flags" 60 "$tarnhost" -
 program=timeout row 0 "" "$players" 60 "$tarnhost" -

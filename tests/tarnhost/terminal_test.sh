@@ -146,10 +146,12 @@ wine_console_ends_the_line() {
 answer() { { [[ -z $2 ]] || typed "$1" "$2"; } && keys "$1" Enter && shows "$1" "$3" "${4:-1}"; }
 
 # The rows. Each plays its behaviour and fails at the first thing that does not show.
+# (A line of blanks is kept out of the history.)
 typing_any_utf8_text_in_a_utf8_locale_keeps_it_whole() {
     window zoe && start zoe --record zoe.scn &&
-        answer zoe "arrive Zoé" "  Zoé arrives in the arena" && answer zoe quit "[ended 0]" &&
-        grep -qx "arrive Zoé" "$scratch/zoe/zoe.scn"
+        answer zoe "arrive Zoé€𝒵" "  Zoé€𝒵 arrives in the arena" && answer zoe "  " "" &&
+        keys zoe Up && shows zoe "bot 1> arrive Zoé€𝒵" && keys zoe C-u &&
+        answer zoe quit "[ended 0]" && grep -qx "arrive Zoé€𝒵" "$scratch/zoe/zoe.scn"
 }
 
 typing_any_utf8_text_in_the_c_locale_keeps_its_bytes_whole() {
@@ -194,7 +196,8 @@ typing_with_no_utf8_locale_on_the_machine_keeps_every_byte() {
     window bare LOCPATH="$scratch/no-locales" LSAN_OPTIONS=suppressions="$scratch/c-library.supp" &&
         start bare --record bare.scn &&
         answer bare "arrive Zoé" "  Zoé arrives" && typed bare "arrive Z" && keys bare -H e9 &&
-        answer bare "" '  Z\xE9 arrives' && answer bare quit "[ended 0]" &&
+        answer bare "" '  Z\xE9 arrives' && typed bare "arrive Y" && keys bare -H 80 &&
+        answer bare "" '  Y\x80 arrives' && answer bare quit "[ended 0]" &&
         grep -qx "arrive Zoé" "$scratch/bare/bare.scn" &&
         grep -qx $'arrive Z\xe9' "$scratch/bare/bare.scn"
 }

@@ -129,7 +129,7 @@ int runInteractive(Session& session, std::istream& in, std::ostream& out, std::o
             return recordFails(why);
         }
         const int file = std::exchange(record.file, -1);
-        if (!platform::closeFile(file)) {
+        if (!platform::closeFile(file)) {                // GCOVR_EXCL_BR_LINE (see below)
             return recordFails(platform::reason(errno)); // GCOVR_EXCL_LINE no test can fail a close
         }
     }

