@@ -3,9 +3,17 @@
 
 #include "HostEvent.h"
 
+#include <cstdint>
 #include <string>
 
 namespace hostsim {
+
+// The handles a load of a module has not yet been given: `next` and every number above it, and 0
+// unless `zeroGiven`.
+struct FreshHandles {
+    std::uint32_t next = 1;
+    bool zeroGiven = false;
+};
 
 class Module {
 public:
@@ -25,6 +33,9 @@ public:
     EventFunction talk() const { return talk_; }
     // Unloads the module, which runs its teardown; `talk` is gone afterwards.
     void unload();
+
+    // The handles this load has not yet been given, for hosts that share it (see Host::fresh).
+    FreshHandles fresh;
 
 private:
     void* handle_ = nullptr;
