@@ -13,6 +13,11 @@ namespace hostsim {
 struct FreshHandles {
     std::uint32_t next = 1;
     bool zeroGiven = false;
+
+    // Whether a host should load the module afresh rather than share this load: once handle 0,
+    // which keeps its number, was given, or once 256 bots were, which bounds what the bots of
+    // earlier hosts hold.
+    bool spent() const { return zeroGiven || next > 256; }
 };
 
 class Module {

@@ -177,8 +177,7 @@ Options parseOptions(const std::vector<std::string>& arguments) {
 // Plays the files named, or runs the interactive mode, or shows the help or the version; the exit
 // status says how it went (see Help). A file that cannot be opened or read fails alone, named,
 // with exit status 2, and the others are still played. Each file's bots take handles the module
-// has not seen, so none meets a bot an earlier file left; the module loads afresh after a file
-// used handle 0, which keeps its number, and after 256 bots, bounding what old bots hold.
+// has not met (see hostsim::Host::fresh), so none meets a bot an earlier file left.
 int play(Options& options) {
     if (options.help || options.version) {
         std::cout << (options.version ? "tarnhost " TARNWICK_VERSION "\n" : Help);
@@ -199,7 +198,7 @@ int play(Options& options) {
     bool unreadable = false;
     std::optional<hostsim::Module> module;
     for (std::size_t at = 0; at < std::max<std::size_t>(options.files.size(), 1); ++at) {
-        if (!module || module->fresh.zeroGiven || module->fresh.next > 256) {
+        if (!module || module->fresh.spent()) {
             module.emplace(options.module); // once the old one is unloaded: it would keep its bots
         }
         if (!module->loaded()) {
