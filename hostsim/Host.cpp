@@ -62,6 +62,7 @@ void Host::deliver(HostEvent event) {
         logs_[event.handle].handshakeAnswer.clear();
     }
     if (link_.talk != nullptr) {
+        event.handle = pluginHandle(event.handle);
         link_.talk(&event);
     }
     if (callbackFailure_) {
@@ -115,6 +116,20 @@ void Host::tell(const ServerDeed& deed) {
     }
 }
 
+std::uint32_t Host::pluginHandle(std::uint32_t handle) {
+    if (fresh == nullptr) {
+        return handle;
+    } else if (handle == 0) {
+        fresh->zeroGiven = true;
+        return 0;
+    }
+    const auto [given, first] = pluginHandles_.emplace(handle, fresh->next);
+    if (first) {
+        hostHandles_.emplace(fresh->next++, handle);
+    }
+    return given->second;
+}
+
 HostEvent Host::initEvent(std::uint32_t handle, std::uint32_t version, bool withCallback) {
     Arena& bot = arena(handle);
     return makeEvent(handle, CodeInit, version, withCallback ? link_.callback : 0,
@@ -138,7 +153,8 @@ void Host::receive(HostEvent* event) noexcept {
 }
 
 void Host::record(const HostEvent& event) {
-    SentEvent sent{event.handle, event.code, {}, {}};
+    const auto bot = hostHandles_.find(event.handle);
+    SentEvent sent{bot != hostHandles_.end() ? bot->second : event.handle, event.code, {}, {}};
     for (int index = 0; index < 6; ++index) {
         sent.parameters[index] = event.parameters[index];
     }

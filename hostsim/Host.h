@@ -4,6 +4,7 @@
 
 #include "Arena.h"
 #include "HostEvent.h"
+#include "Module.h"
 
 #include <cstdint>
 #include <deque>
@@ -110,6 +111,13 @@ public:
     bool effects = false;
     std::function<void(const ServerDeed&)> onServer;
 
+    // How the plug-in numbers this host's bots: null, by their own handles. Otherwise each bot
+    // takes at its first event the number `fresh->next`, which then counts on, and the plug-in's
+    // lines come back to the bot by that number, so that no bot meets what an earlier host's
+    // events left in a module kept loaded. Handle 0, whose sends the plug-in drops, keeps its
+    // number and sets `fresh->zeroGiven`.
+    FreshHandles* fresh = nullptr;
+
 private:
     // Records one outbound event, tells `onSend` and notes what the server does with it.
     void record(const HostEvent& event);
@@ -119,12 +127,15 @@ private:
     void makeMoves();
     // Hands a deed to `onServer`, when set.
     void tell(const ServerDeed& deed);
+    // The number the plug-in knows the bot `handle` by (see `fresh`), given on first use.
+    std::uint32_t pluginHandle(std::uint32_t handle);
 
     PluginLink link_;
     Host* previous_;
     std::map<std::uint32_t, std::unique_ptr<Arena>> arenas_;
     std::vector<SentEvent> sent_;
     std::map<std::uint32_t, BotLog> logs_;
+    std::map<std::uint32_t, std::uint32_t> pluginHandles_, hostHandles_;
     std::deque<SentEvent> pendingMoves_;
     bool delivering_ = false;
     std::exception_ptr callbackFailure_;

@@ -3,9 +3,22 @@
 
 #include "HostEvent.h"
 
+#include <cstdint>
 #include <string>
 
 namespace hostsim {
+
+// The handles a load of a module has not yet been given: `next` and every number above it, and 0
+// unless `zeroGiven`.
+struct FreshHandles {
+    std::uint32_t next = 1;
+    bool zeroGiven = false;
+
+    // Whether a host should load the module afresh rather than share this load: once handle 0,
+    // which keeps its number, was given, or once 256 bots were, which bounds what the bots of
+    // earlier hosts hold.
+    bool spent() const { return zeroGiven || next > 256; }
+};
 
 class Module {
 public:
@@ -25,6 +38,9 @@ public:
     EventFunction talk() const { return talk_; }
     // Unloads the module, which runs its teardown; `talk` is gone afterwards.
     void unload();
+
+    // The handles this load has not yet been given, for hosts that share it (see Host::fresh).
+    FreshHandles fresh;
 
 private:
     void* handle_ = nullptr;

@@ -60,6 +60,7 @@ printf 'player A\0B\nplayer A\0C\n' >nul.scn
 printf '%s' "$connected" >pass.scn
 printf 'init\n> console: DLL plugin welcomes you.\n' >fail.scn
 printf '# A story told, nothing expected.\ninit\nterm\n' >story.scn
+printf 'init 7.0\n' >refused.scn
 printf '%s%s\n%s\n> server: every player reads "Freq 3 LOCKED -- No freq-hopping."\n' \
     "$connected" $'player Ace team 3 ship 1\nflag north team 3\narena-enter' "$locked" >effects.scn
 : >empty.scn
@@ -118,6 +119,8 @@ row 0 "ok   walked/sub.scn/inner.scn" "" --check walked
 row 0 "last: 1 passed, 0 failed" "" --check walked/
 row 1 "FAIL empty.scn: nothing to check (no expected lines)" "" --check empty.scn
 row 1 "FAIL /dev/null: nothing to check (no expected lines)" "" --check /dev/null
+# No file meets a bot an earlier one left: a bot refused for good in one connects in the next.
+row 1 "last: 1 passed, 1 failed" "" --check refused.scn pass.scn
 # A story without expectations is told and passes.
 row 0 "Tarnwick, played by tarnhost from story.scn" "" --transcript story.scn
 row 0 "last:       plug-in -> host console: DLL plugin disconnected." "" --transcript story.scn

@@ -67,12 +67,9 @@ ScenarioText readScenario(std::istream& in) {
         if (!terminal::readTextLine(in, number == 1, lines)) {
             break;
         }
-        const auto startsWith = [&](const char* bytes, std::size_t count) {
-            return lines.size() - start >= count &&
-                   std::equal(bytes, bytes + count,
-                              lines.begin() + static_cast<std::ptrdiff_t>(start));
-        };
-        if (number == 1 && (startsWith("\xFF\xFE", 2) || startsWith("\xFE\xFF", 2))) {
+        const std::string opening(
+            lines.begin(), lines.begin() + (number == 1 && start + 2 <= lines.size() ? 2 : 0));
+        if (opening == "\xFF\xFE" || opening == "\xFE\xFF") {
             text.refusal = "1: UTF-16 text: save it as UTF-8";
         }
         const char first = firstNonBlank(lines, start);
@@ -131,13 +128,11 @@ std::string expectedLine(const Text& lines, std::size_t& at) {
 
 // Whether what the line printed is what its expected lines state, one expected line at a time.
 bool printedAsExpected(const Text& lines, const Step& step, const LineResult& result) {
-    if (result.output.size() != step.expectedCount) {
-        return false;
-    }
     std::size_t at = step.expectedAt;
-    return std::all_of(result.output.begin(), result.output.end(), [&](const std::string& printed) {
-        return printed == expectedLine(lines, at);
-    });
+    return result.output.size() == step.expectedCount &&
+           std::all_of(result.output.begin(), result.output.end(), [&](const std::string& printed) {
+               return printed == expectedLine(lines, at);
+           });
 }
 
 } // namespace
@@ -158,10 +153,9 @@ PlayReport playScenario(Session& session, const std::string& name, std::istream&
     // In a transcript a paragraph of narration stands apart from the actions around it, and a
     // blank line in the file starts a new paragraph.
     bool lastWasNarration = false, blankSince = true;
-    Step next;
+    Step step;
     std::size_t at = 0;
-    for (int number = 1; !report.refused && nextStep(text.lines, at, number, next);) {
-        const Step& step = next; // read only from here on
+    for (int number = 1; !report.refused && nextStep(text.lines, at, number, step);) {
         std::string comment;
         if (style == PlayStyle::Transcript && markedLine(step.text, '#', comment)) {
             out << (!lastWasNarration || blankSince ? "\n" : "")

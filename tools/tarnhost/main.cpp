@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <iostream>
 #include <new>
+#include <optional>
 #include <stdexcept>
 #include <tuple>
 #include <utility>
@@ -173,10 +174,10 @@ Options parseOptions(const std::vector<std::string>& arguments) {
     return options;
 }
 
-// Plays the files named, each with the module loaded afresh so no bot state carries over, or
-// runs the interactive mode, or shows the help or the version; the exit status says how it went
-// (see Help). A file that cannot be opened or read fails alone, named, with exit status 2, and
-// the others are still played.
+// Plays the files named, or runs the interactive mode, or shows the help or the version; the exit
+// status says how it went (see Help). A file that cannot be opened or read fails alone, named,
+// with exit status 2, and the others are still played. Each file's bots take handles the module
+// has not met (see hostsim::Host::fresh), so none meets a bot an earlier file left.
 int play(Options& options) {
     if (options.help || options.version) {
         std::cout << (options.version ? "tarnhost " TARNWICK_VERSION "\n" : Help);
@@ -195,13 +196,17 @@ int play(Options& options) {
     commandline::DescriptorReader standardInput(input, false);
     int passed = 0, failed = 0;
     bool unreadable = false;
+    std::optional<hostsim::Module> module;
     for (std::size_t at = 0; at < std::max<std::size_t>(options.files.size(), 1); ++at) {
-        hostsim::Module module(options.module);
-        if (!module.loaded()) {
-            std::cerr << "tarnhost: " << shownPath(module.error()) << "\n";
+        if (!module || module->fresh.spent()) {
+            module.emplace(options.module); // once the old one is unloaded: it would keep its bots
+        }
+        if (!module->loaded()) {
+            std::cerr << "tarnhost: " << shownPath(module->error()) << "\n";
             return 2;
         }
-        tarnhost::Session session(module.talk());
+        tarnhost::Session session(module->talk());
+        session.host.fresh = &module->fresh;
         session.effects = options.files.empty() ? !options.noEffects : options.effects;
         if (options.files.empty()) {
             return tarnhost::runInteractive(session, std::cin, std::cout, std::cerr,
