@@ -61,6 +61,7 @@ printf '%s' "$connected" >pass.scn
 printf 'init\n> console: DLL plugin welcomes you.\n' >fail.scn
 printf '# A story told, nothing expected.\ninit\nterm\n' >story.scn
 printf 'init 7.0\n' >refused.scn
+printf 'bot 0\ninit\nbot 1\n%s' "$connected" >zero.scn
 printf '%s%s\n%s\n> server: every player reads "Freq 3 LOCKED -- No freq-hopping."\n' \
     "$connected" $'player Ace team 3 ship 1\nflag north team 3\narena-enter' "$locked" >effects.scn
 : >empty.scn
@@ -119,8 +120,10 @@ row 0 "ok   walked/sub.scn/inner.scn" "" --check walked
 row 0 "last: 1 passed, 0 failed" "" --check walked/
 row 1 "FAIL empty.scn: nothing to check (no expected lines)" "" --check empty.scn
 row 1 "FAIL /dev/null: nothing to check (no expected lines)" "" --check /dev/null
-# No file meets a bot an earlier one left: a bot refused for good in one connects in the next.
+# No file meets a bot an earlier one left: a bot refused for good in one connects in the next,
+# and a file after one that used handle 0 (which keeps its number) plays the same.
 row 1 "last: 1 passed, 1 failed" "" --check refused.scn pass.scn
+row 0 "last: 3 passed, 0 failed" "" --check zero.scn pass.scn zero.scn
 # A story without expectations is told and passes.
 row 0 "Tarnwick, played by tarnhost from story.scn" "" --transcript story.scn
 row 0 "last:       plug-in -> host console: DLL plugin disconnected." "" --transcript story.scn
