@@ -31,7 +31,7 @@ struct OwnOutput {
 std::string joined(const std::string& folder, const std::string& name) {
     const bool separated =
         folder.empty() || folder.find_last_of(platform::separators()) == folder.size() - 1;
-    return separated ? folder + name : folder + platform::separator() + name;
+    return separated ? folder + name : folder + platform::separators()[0] + name;
 }
 
 // Whether the name ends in ".scn", compared as the file system compares names.

@@ -59,8 +59,9 @@ const Verb* verbNamed(const std::string& name, std::uint32_t code = NoEvent);
 // The names of the verbs; with `events`, of those that deliver an event, and the flag reports
 // also as the host names them.
 std::vector<std::string> verbNames(bool events);
-// " (did you mean 'NAME'?)" for the name of `names` nearest to `typed`; `otherwise` when none is
-// near.
+// " (did you mean 'NAME'?)" for the name of `names` nearest to `typed`: at most two edits away
+// (see editDistance) and fewer than half its own length, the first such at the least distance;
+// `otherwise` when none is, and for a typed word over 40 bytes.
 std::string didYouMean(const std::string& typed, const std::vector<std::string>& names,
                        const std::string& otherwise);
 

@@ -4,9 +4,8 @@
 // tarnhost alone with the terminal restored, a resize is taken between keys, and a signal that
 // ends the program restores the terminal and ends this process only. Keys are read and decoded
 // here too, so text typed never depends on the machine's locales.
-#include "Editing.h"
+#include "LineEditor.h"
 
-#include "History.h"
 #include "PrintableText.h"
 #include "System.h"
 

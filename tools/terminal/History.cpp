@@ -1,4 +1,4 @@
-#include "History.h"
+#include "LineEditor.h"
 
 #include "System.h"
 
