@@ -1,5 +1,5 @@
 // Reading a line's words against the table of verbs, and finding a verb by its name.
-#include "VerbTable.h"
+#include "Verbs.h"
 
 #include "PrintableText.h"
 

@@ -5,11 +5,8 @@
 
 #include "Description.h"
 #include "PrintableText.h"
-#include "VerbTable.h"
 
 #include <algorithm>
-#include <cctype>
-#include <map>
 
 namespace tarnhost {
 
