@@ -164,11 +164,8 @@ std::atomic<bool> controlC{false}; // Ctrl-C pressed at the console since the re
 
 // Ctrl-C pressed at the console: the program goes on, and the line being read is cancelled.
 BOOL WINAPI onControl(DWORD event) {
-    if (event != CTRL_C_EVENT) {
-        return FALSE;
-    }
-    controlC = true;
-    return TRUE;
+    controlC = controlC || event == CTRL_C_EVENT;
+    return event == CTRL_C_EVENT;
 }
 
 // What the console gives for one read: up to `most` UTF-16 units, a line at most; empty at

@@ -30,12 +30,6 @@ int openLocked(const std::string& path) {
     return file;
 }
 
-// Writes all of `text`; false when some of it could not be written.
-bool writeAll(int file, const std::string& text) {
-    int error = 0;
-    return platform::writeAll(file, text.data(), text.size(), error);
-}
-
 // The line as the file keeps it: a backslash doubled, the one byte escaped.
 std::string saved(const std::string& line) {
     std::string text;
@@ -110,8 +104,9 @@ std::vector<std::string> loadHistory(const std::string& path, std::size_t lines)
         for (const std::string& line : kept) {
             cut += line + "\n";
         }
-        if (ftruncate(file, 0) != 0 || !writeAll(file, cut)) {
-            // let go, as a history that cannot be written is
+        int error = 0; // a history that cannot be written is let go
+        if (ftruncate(file, 0) == 0) {
+            platform::writeAll(file, cut.data(), cut.size(), error);
         }
     }
     platform::closeFile(file);
@@ -124,9 +119,9 @@ std::vector<std::string> loadHistory(const std::string& path, std::size_t lines)
 void appendToHistory(const std::string& path, const std::string& line) {
     const int file = openLocked(path);
     if (file >= 0) {
-        if (!writeAll(file, saved(line))) {
-            // let go, as a history that cannot be read is
-        }
+        const std::string text = saved(line);
+        int error = 0; // a history that cannot be written is let go
+        platform::writeAll(file, text.data(), text.size(), error);
         platform::closeFile(file);
     }
 }
