@@ -32,9 +32,10 @@ using Editing = std::unique_ptr<EditingSession, void (*)(EditingSession*)>;
 class LineEditor {
 public:
     // With `onTerminal` (`in` is standard input, on a terminal), edits lines when editing is
-    // built in and standard output is a terminal too, with the history of `application` (see
-    // historyPath); else reads plain lines there, Ctrl-C cancelling the line being typed.
-    // Otherwise reads plain lines from `in`. Plain lines get the prompt on `out` when `prompting`.
+    // built in and standard output is a terminal too, with the history of `application` (in
+    // $XDG_STATE_HOME or $HOME/.local/state); else reads plain lines there, Ctrl-C cancelling the
+    // line being typed. Otherwise reads plain lines from `in`. Plain lines get the prompt on `out`
+    // when `prompting`.
     LineEditor(const std::string& application, bool onTerminal, std::istream& in, std::ostream& out,
                bool prompting);
     LineEditor(const LineEditor&) = delete;
@@ -64,18 +65,5 @@ Editing openEditing(const std::string& application);
 // The next line edited after `prompt` (see LineEditor::read); false at the end of input.
 bool editLine(EditingSession& session, const std::string& prompt, const Completer& complete,
               std::string& line);
-
-// The history file of `application`, its folder made if need be:
-// $XDG_STATE_HOME/APPLICATION/history, else $HOME/.local/state/APPLICATION/history, each taken
-// only when it is an absolute path; empty when neither is.
-std::string historyPath(const std::string& application);
-// The file's last `lines` lines, oldest first, the file cut to them in place when it holds more
-// (a symbolic link is written through, never replaced). Empty when the file cannot be read or is
-// not a regular file (a FIFO is never waited on); the file is made when missing.
-std::vector<std::string> loadHistory(const std::string& path, std::size_t lines);
-// Adds `line` to the end of the file, at once and under a lock, so that sessions open together
-// keep all their lines and a session that hangs up has lost none. A file that cannot be written,
-// or is not a regular file, is let go without a word.
-void appendToHistory(const std::string& path, const std::string& line);
 
 } // namespace terminal
