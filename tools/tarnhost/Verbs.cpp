@@ -36,22 +36,20 @@ ScenarioError unknown(Session& session, const char* kind, const std::string& nam
 // The current bot's player or flag of that name; throws, naming known ones, when none.
 PlayerRecord& player(Session& session, const std::string& name) {
     const Arena& arena = currentArena(session);
-    PlayerRecord* found = arena.findPlayer(name);
-    if (found == nullptr) {
-        throw unknown(session, "player", name, arena.players(),
-                      [](const PlayerRecord& record) { return record.name(); });
+    if (PlayerRecord* found = arena.findPlayer(name)) {
+        return *found;
     }
-    return *found;
+    throw unknown(session, "player", name, arena.players(),
+                  [](const PlayerRecord& record) { return record.name(); });
 }
 
 FlagRecord& flag(Session& session, const std::string& name) {
     const Arena& arena = currentArena(session);
-    FlagRecord* found = arena.findFlag(name);
-    if (found == nullptr) {
-        throw unknown(session, "flag", name, arena.flags(),
-                      [&arena](const FlagRecord& record) { return arena.flagName(record); });
+    if (FlagRecord* found = arena.findFlag(name)) {
+        return *found;
     }
-    return *found;
+    throw unknown(session, "flag", name, arena.flags(),
+                  [&arena](const FlagRecord& record) { return arena.flagName(record); });
 }
 
 // Throws when a player of the current bot other than `except` holds `ident`.

@@ -227,11 +227,6 @@ EditingSession& sessionOf(EditLine* editor) {
     return *static_cast<EditingSession*>(session);
 }
 
-// The prompt the editor shows, as the line being read gave it.
-wchar_t* promptOf(EditLine* editor) {
-    return sessionOf(editor).prompt.data();
-}
-
 // The characters the UTF-8 bytes stand for, each byte outside valid UTF-8 as KeptByte + byte.
 std::wstring decoded(const std::string& bytes) {
     std::wstring wide;
@@ -270,17 +265,6 @@ std::string encoded(const std::wstring& wide) {
     return bytes;
 }
 
-// The terminal's width as the editor is to see it: never narrower than NarrowestColumns.
-void tellSize(EditLine* editor) {
-    struct winsize size {};
-    if (ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col >= NarrowestColumns &&
-        size.ws_row >= 1) {
-        el_resize(editor);
-    } else {
-        el_set(editor, EL_SETTC, "co", std::to_string(NarrowestColumns).c_str(), nullptr);
-    }
-}
-
 // Takes the signals noted since the last key: a resize is told to the editor, Ctrl-Z stops the
 // program with the terminal as it was found and sets it up again on fg. True when Ctrl-C cancels
 // the line.
@@ -301,7 +285,13 @@ bool takeSignals(EditLine* editor) {
     }
     if (resized != 0) {
         resized = 0;
-        tellSize(editor);
+        struct winsize size {}; // never narrower than NarrowestColumns
+        if (ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col >= NarrowestColumns &&
+            size.ws_row >= 1) {
+            el_resize(editor);
+        } else {
+            el_set(editor, EL_SETTC, "co", std::to_string(NarrowestColumns).c_str(), nullptr);
+        }
         // The editor must draw the line anew on its resized buffers, or its next key writes past
         // them. The terminal may have moved the line meanwhile, so it starts on a cleared row
         // rather than after what is shown.
@@ -407,7 +397,8 @@ Editing openEditing(const std::string& application) {
     handle({SIGINT, SIGWINCH, SIGTSTP, SIGCONT}, onSignal);
     handle({SIGTERM, SIGHUP, SIGQUIT}, onEnding);
     el_set(editor, EL_CLIENTDATA, session.get());
-    el_wset(editor, EL_PROMPT, promptOf);
+    el_wset(
+        editor, EL_PROMPT, +[](EditLine* asking) { return sessionOf(asking).prompt.data(); });
     el_wset(editor, EL_GETCFN, readKey);
     el_wset(editor, EL_HIST, history_w, session->history);
     // Named in wide characters, which the editor keeps as they are (narrow names it copies, and
