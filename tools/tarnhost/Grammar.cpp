@@ -1,4 +1,5 @@
-// Reading a line's words against the table of verbs, and finding a verb by its name.
+// Reading a line's words against the table of verbs, finding a verb by its name, and the words
+// the language knows.
 #include "Verbs.h"
 
 #include "PrintableText.h"
@@ -42,21 +43,14 @@ std::size_t editDistance(const std::string& one, const std::string& other) {
     return cost[one.size()][other.size()];
 }
 
-} // namespace
-
-std::string didYouMean(const std::string& typed, const std::vector<std::string>& names,
-                       const std::string& otherwise) {
-    std::string nearest;
-    std::size_t best = 3;
-    for (const std::string& name : typed.size() > 40 ? std::vector<std::string>() : names) {
-        const std::size_t distance = editDistance(typed, name);
-        if (distance < best && distance * 2 < name.size()) {
-            nearest = name;
-            best = distance;
-        }
-    }
-    return nearest.empty() ? otherwise : " (did you mean '" + nearest + "'?)";
-}
+// What a verb's arguments take, read from its table row: values (NAME must be given, [REST] may
+// be, [PARAMETER...] up to six), keywords ([ship N] may be given, [no-lists] is a switch) and
+// groups of keywords of which one at least must be given ({team N}, {team N|ship N}).
+struct Grammar {
+    std::size_t required = 0, optional = 0;
+    std::map<std::string, bool> keywords; // keyword -> takes a value
+    std::vector<std::vector<std::string>> groups;
+};
 
 Grammar grammarOf(const std::string& pattern) {
     Grammar grammar;
@@ -91,6 +85,22 @@ Grammar grammarOf(const std::string& pattern) {
         }
     }
     return grammar;
+}
+
+} // namespace
+
+std::string didYouMean(const std::string& typed, const std::vector<std::string>& names,
+                       const std::string& otherwise) {
+    std::string nearest;
+    std::size_t best = 3;
+    for (const std::string& name : typed.size() > 40 ? std::vector<std::string>() : names) {
+        const std::size_t distance = editDistance(typed, name);
+        if (distance < best && distance * 2 < name.size()) {
+            nearest = name;
+            best = distance;
+        }
+    }
+    return nearest.empty() ? otherwise : " (did you mean '" + nearest + "'?)";
 }
 
 Arguments readArguments(const Verb& verb, WordReader& words) {
@@ -147,3 +157,14 @@ const Verb* verbNamed(const std::string& name, std::uint32_t code) {
 }
 
 } // namespace tarnhost::verbs
+
+std::vector<std::string> tarnhost::languageWords() {
+    std::vector<std::string> words{"events", "null", "none", "on", "off", "flag-grab", "flag-drop"};
+    for (const verbs::Verb& verb : verbs::allVerbs()) {
+        words.push_back(verb.name);
+        for (const auto& keyword : verbs::grammarOf(verb.arguments).keywords) {
+            words.push_back(keyword.first);
+        }
+    }
+    return words;
+}

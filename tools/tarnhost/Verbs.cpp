@@ -423,17 +423,6 @@ VerbRange allVerbs() {
 
 } // namespace verbs
 
-std::vector<std::string> languageWords() {
-    std::vector<std::string> words{"events", "null", "none", "on", "off", "flag-grab", "flag-drop"};
-    for (const Verb& verb : Verbs) {
-        words.push_back(verb.name);
-        for (const auto& keyword : grammarOf(verb.arguments).keywords) {
-            words.push_back(keyword.first);
-        }
-    }
-    return words;
-}
-
 LineResult perform(Session& session, const std::string& line) {
     LineResult result;
     WordReader words(line);

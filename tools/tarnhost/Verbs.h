@@ -78,15 +78,6 @@ std::vector<std::string> verbNames(bool events);
 std::string didYouMean(const std::string& typed, const std::vector<std::string>& names,
                        const std::string& otherwise);
 
-// What a verb's arguments take, read from its table row: values (NAME must be given, [REST] may
-// be, [PARAMETER...] up to six), keywords ([ship N] may be given, [no-lists] is a switch) and
-// groups of keywords of which one at least must be given ({team N}, {team N|ship N}).
-struct Grammar {
-    std::size_t required = 0, optional = 0;
-    std::map<std::string, bool> keywords; // keyword -> takes a value
-    std::vector<std::vector<std::string>> groups;
-};
-Grammar grammarOf(const std::string& pattern);
 // The rest of a line's words, read one at a time against `verb`'s arguments; throws naming the
 // usage at the first word that does not fit, or when some are missing.
 Arguments readArguments(const Verb& verb, WordReader& words);
