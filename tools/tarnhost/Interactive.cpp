@@ -97,10 +97,9 @@ terminal::TabAnswer tabAnswer(const std::string& beforeCursor,
            terminal::isContinuationByte(found[0][shared.size()])) {
         shared.pop_back(); // not inside a character
     }
-    const std::string typedAsIs = beforeCursor.substr(answer.wordStart);
     if (found.size() == 1) {
         answer.replacement = shared + " ";
-    } else if (shared.size() > typedAsIs.size()) {
+    } else if (shared.size() > beforeCursor.size() - answer.wordStart) { // longer than typed
         answer.replacement = shared;
     }
     if (!answer.replacement.empty()) {
