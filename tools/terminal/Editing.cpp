@@ -314,6 +314,11 @@ std::size_t leadLength(char lead) {
 int readKey(EditLine* editor, wchar_t* key) {
     EditingSession& session = sessionOf(editor);
     std::string& bytes = session.partial;
+    const auto give = [&] { // the bytes to the editor as the characters they stand for
+        const std::wstring characters = decoded(bytes);
+        session.keys.insert(session.keys.end(), characters.begin(), characters.end());
+        bytes.clear();
+    };
     while (session.keys.empty()) {
         if (takeSignals(editor)) {
             session.cancelled = true;
@@ -330,16 +335,12 @@ int readKey(EditLine* editor, wchar_t* key) {
         } else if (count < 0) {
             continue;
         }
-        if (!bytes.empty() && !isContinuationByte(byte)) { // a character cut short: kept as bytes
-            const std::wstring kept = decoded(bytes);
-            session.keys.insert(session.keys.end(), kept.begin(), kept.end());
-            bytes.clear();
+        if (!bytes.empty() && !isContinuationByte(byte)) {
+            give(); // a character cut short: kept as bytes
         }
         bytes += byte;
         if (bytes.size() >= leadLength(bytes[0])) {
-            const std::wstring whole = decoded(bytes);
-            session.keys.insert(session.keys.end(), whole.begin(), whole.end());
-            bytes.clear();
+            give();
         }
     }
     *key = session.keys.front();
@@ -351,8 +352,7 @@ int readKey(EditLine* editor, wchar_t* key) {
 unsigned char completeWord(EditLine* editor, int) {
     try {
         const LineInfoW* typed = el_wline(editor);
-        const std::wstring wideBefore(typed->buffer, typed->cursor);
-        const std::string before = encoded(wideBefore);
+        const std::string before = encoded(std::wstring(typed->buffer, typed->cursor));
         const TabAnswer answer = (*sessionOf(editor).complete)(before);
         if (!answer.replacement.empty()) {
             const std::size_t start = std::min(answer.wordStart, before.size());
