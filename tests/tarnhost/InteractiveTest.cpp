@@ -1,5 +1,5 @@
 // The interactive mode, driven through an input stream as a person at a terminal drives it.
-#include "Completion.h"
+#include "LineEditor.h"
 #include "RealModule.h"
 #include "Tarnhost.h"
 

@@ -27,11 +27,21 @@ struct OwnOutput {
     }
 };
 
+// Why `file` cannot be opened, naming it ('' for the empty name), `error` an errno value.
+std::string openFailure(const std::string& file, int error) {
+    if (error == ENOENT) {
+        return "no such file: " + shownPath(file);
+    }
+    std::string reason = error == EACCES ? "permission denied" : platform::reason(error);
+    reason[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(reason[0])));
+    return shownPath(file) + ": " + reason;
+}
+
 // `name` in `folder`, a separator between them unless the folder ends in one.
 std::string joined(const std::string& folder, const std::string& name) {
     const bool separated =
         folder.empty() || folder.find_last_of(platform::separators()) == folder.size() - 1;
-    return separated ? folder + name : folder + platform::separator() + name;
+    return separated ? folder + name : folder + platform::separators()[0] + name;
 }
 
 // Whether the name ends in ".scn", compared as the file system compares names.
@@ -159,15 +169,6 @@ void walk(const std::string& folder, const OwnOutput& output, std::vector<Scenar
 }
 
 } // namespace
-
-std::string openFailure(const std::string& file, int error) {
-    if (error == ENOENT) {
-        return "no such file: " + shownPath(file);
-    }
-    std::string reason = error == EACCES ? "permission denied" : platform::reason(error);
-    reason[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(reason[0])));
-    return shownPath(file) + ": " + reason;
-}
 
 void addScenarioFiles(const std::string& path, std::vector<ScenarioFile>& files) {
     std::vector<ScenarioFile> found;

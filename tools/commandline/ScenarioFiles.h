@@ -21,9 +21,6 @@ struct ScenarioFile {
     bool operator<(const ScenarioFile& other) const { return path < other.path; }
 };
 
-// Why `file` cannot be opened, naming it ('' for the empty name), `error` an errno value.
-std::string openFailure(const std::string& file, int error);
-
 // Appends the scenario files a command-line path stands for, in name order, never none: the .scn
 // files under a directory, passing over names that begin with a dot, folders reached through
 // links, special files (FIFOs, devices, sockets) and the file standard output writes to; where
@@ -34,10 +31,9 @@ std::string openFailure(const std::string& file, int error);
 void addScenarioFiles(const std::string& path, std::vector<ScenarioFile>& files);
 
 // Runs `read` over the scenario at `path` (one addScenarioFiles gave without a failure), or over
-// `standardInput` for "-" (where what `read`
-// leaves unread stays for the next), through a stream that throws when a read fails. Returns why
-// it could not be read, naming it: it cannot be opened or read, it is the file standard output
-// writes to, or memory ran out; else empty.
+// `standardInput` for "-" (where what `read` leaves unread stays for the next), through a stream
+// that throws when a read fails. Returns why it could not be read, naming it: it cannot be opened
+// or read, it is the file standard output writes to, or memory ran out; else empty.
 std::string readScenarioFile(const std::string& path, DescriptorReader& standardInput,
                              const std::function<void(std::istream&)>& read);
 

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <string>
 #include <vector>
@@ -53,10 +54,9 @@ bool listFolder(const std::string& folder, std::vector<Entry>& entries, int& err
 // last part ending in a dot or blank, a device name with an extension, text that is not
 // Unicode); empty when it can.
 std::string nameFailure(const std::string& path);
-// The characters that end a folder's name in a path ("/", or "/\\:" on Windows), and the one
-// put between a folder and a name.
+// The characters that end a folder's name in a path ("/", or "\\/:" on Windows), the first of
+// them put between a folder and a name.
 const char* separators();
-char separator();
 // Whether wildcards on the command line are the program's to expand (Windows) or the shell's.
 bool expandsWildcards();
 // The part of `path` before which no wildcard is looked for (the "\\?\" prefix on Windows).
@@ -68,7 +68,7 @@ std::string comparedName(const std::string& name);
 
 // ---- Files and standard streams
 
-enum class Stream { Input, Output, Error };
+enum class Stream { Input, Output, Error }; // in the order of their descriptors, 0 to 2
 
 // Makes the standard streams safe to use: on POSIX a closed one is held by the null device, so
 // no file opened later takes its place; on Windows input and output are read and written as
@@ -77,7 +77,9 @@ void prepareStandardStreams();
 // Whether `stream` is a terminal or a console (on Windows the null device is not).
 bool isTerminal(Stream stream);
 // The descriptor of `stream`.
-int descriptorOf(Stream stream);
+inline int descriptorOf(Stream stream) {
+    return static_cast<int>(stream);
+}
 // A descriptor reading the file at `path`, opened without waiting for a FIFO's writer; -1 with
 // `error` set when it cannot be opened (nameFailure's names included).
 int openForReading(const std::string& path, int& error);
@@ -100,7 +102,9 @@ bool identityOf(int descriptor, Identity& identity);
 // The identity of the file at `path`, a link followed; false unless it is a regular file.
 bool identityOf(const std::string& path, Identity& identity);
 // The C library's words for an errno value ("Input/output error").
-std::string reason(int error);
+inline std::string reason(int error) {
+    return std::strerror(error);
+}
 
 // ---- A person at a console or terminal
 

@@ -4,7 +4,6 @@
 #include <climits>
 #include <csignal>
 #include <cstdlib>
-#include <cstring>
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -76,20 +75,13 @@ bool listFolder(const std::string& folder, std::vector<Entry>& entries, int& err
         error = errno;
         return false;
     }
-    for (;;) {
-        errno = 0;
-        const dirent* found = readdir(listing);
-        if (found == nullptr) {
-            break;
-        }
+    errno = 0;
+    for (const dirent* found; (found = readdir(listing)) != nullptr; errno = 0) {
         const std::string name = found->d_name;
         if (name == "." || name == "..") {
             continue;
         }
-        Entry entry{name, found->d_type == DT_REG   ? Kind::File
-                          : found->d_type == DT_DIR ? Kind::Folder
-                          : found->d_type == DT_LNK ? Kind::Link
-                                                    : Kind::Special};
+        Entry entry{name, kindOfMode(DTTOIF(found->d_type))};
         // GCOVR_EXCL_START: every file system the tests run on gives an entry's kind.
         if (found->d_type == DT_UNKNOWN) { // the file system does not say: ask it
             entry.kind = kindOf(folder + "/" + name, false, entry.error);
@@ -109,10 +101,6 @@ std::string nameFailure(const std::string&) {
 
 const char* separators() {
     return "/";
-}
-
-char separator() {
-    return '/';
 }
 
 bool expandsWildcards() {
@@ -141,12 +129,6 @@ void prepareStandardStreams() {
 
 bool isTerminal(Stream stream) {
     return isatty(descriptorOf(stream)) != 0;
-}
-
-int descriptorOf(Stream stream) {
-    return stream == Stream::Input    ? STDIN_FILENO
-           : stream == Stream::Output ? STDOUT_FILENO
-                                      : STDERR_FILENO;
 }
 
 int openForReading(const std::string& path, int& error) {
@@ -206,10 +188,6 @@ bool identityOf(int descriptor, Identity& identity) {
 bool identityOf(const std::string& path, Identity& identity) {
     struct stat status {};
     return stat(path.c_str(), &status) == 0 && identityOfStat(status, identity);
-}
-
-std::string reason(int error) {
-    return std::strerror(error);
 }
 
 ConsoleLine readConsoleLine(std::string&) {

@@ -73,6 +73,14 @@ int errnoOf(DWORD error) {
     }
 }
 
+// `wide` made absolute against the current folder; empty when it cannot be.
+std::wstring fullPath(const std::wstring& wide) {
+    std::wstring full(GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr), L'\0');
+    full.resize(
+        GetFullPathNameW(wide.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr));
+    return full;
+}
+
 // `path` as the wide API takes it: past the length a folder may have, made absolute behind the
 // "\\?\" prefix, which lifts the limit of 260 characters; empty when it is not UTF-8.
 std::wstring systemPath(const std::string& path) {
@@ -80,10 +88,18 @@ std::wstring systemPath(const std::string& path) {
     if (!widened(path, wide) || wide.size() < MAX_PATH - 12 || prefixLength(path) != 0) {
         return wide;
     }
-    std::wstring full(GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr), L'\0');
-    full.resize(
-        GetFullPathNameW(wide.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr));
+    const std::wstring full = fullPath(wide);
     return full.rfind(L"\\\\", 0) == 0 ? L"\\\\?\\UNC" + full.substr(1) : L"\\\\?\\" + full;
+}
+
+// A descriptor opening `path` with `flags`; -1 with `error` set when it cannot be opened, EINVAL
+// for a name that is not UTF-8.
+int opened(const std::string& path, int flags, int& error) {
+    const std::wstring wide = systemPath(path);
+    const bool convertible = !wide.empty() || path.empty();
+    const int descriptor = convertible ? _wopen(wide.c_str(), flags, _S_IREAD | _S_IWRITE) : -1;
+    error = descriptor < 0 ? (convertible ? errno : EINVAL) : 0;
+    return descriptor;
 }
 
 // The kind that file attributes tell, a reparse point as a link unless `followLink`.
@@ -148,11 +164,8 @@ std::atomic<bool> controlC{false}; // Ctrl-C pressed at the console since the re
 
 // Ctrl-C pressed at the console: the program goes on, and the line being read is cancelled.
 BOOL WINAPI onControl(DWORD event) {
-    if (event != CTRL_C_EVENT) {
-        return FALSE;
-    }
-    controlC = true;
-    return TRUE;
+    controlC = controlC || event == CTRL_C_EVENT;
+    return event == CTRL_C_EVENT;
 }
 
 // What the console gives for one read: up to `most` UTF-16 units, a line at most; empty at
@@ -172,12 +185,9 @@ std::wstring readConsole(HANDLE input, DWORD most) {
     return part;
 }
 
-// Whether the device name is one Windows takes for a device whatever follows it: CON, PRN,
-// AUX, NUL, COM1 to COM9, LPT1 to LPT9, in any case.
-bool isDeviceName(std::string stem) {
-    for (char& letter : stem) {
-        letter = letter >= 'a' && letter <= 'z' ? static_cast<char>(letter - 'a' + 'A') : letter;
-    }
+// Whether `stem`, in capitals, is a name Windows takes for a device whatever follows it: CON,
+// PRN, AUX, NUL, COM1 to COM9, LPT1 to LPT9.
+bool isDeviceName(const std::string& stem) {
     const bool numbered = stem.size() == 4 &&
                           (stem.rfind("COM", 0) == 0 || stem.rfind("LPT", 0) == 0) &&
                           stem[3] >= '1' && stem[3] <= '9';
@@ -214,9 +224,7 @@ std::string absolutePath(const std::string& path) {
     if (!widened(path, wide) || path.empty()) {
         return path;
     }
-    std::wstring full(GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr), L'\0');
-    full.resize(
-        GetFullPathNameW(wide.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr));
+    const std::wstring full = fullPath(wide);
     return full.empty() ? path : narrowed(full);
 }
 
@@ -268,8 +276,7 @@ std::string nameFailure(const std::string& path) {
     } else if (name != "." && name != ".." && !name.empty() &&
                (name.back() == '.' || name.back() == ' ')) {
         return "its name ends in a dot or blank, which Windows drops when it opens a file";
-    } else if (stem.size() < name.size() &&
-               isDeviceName(stem.substr(0, stem.find_last_not_of(' ') + 1))) {
+    } else if (stem.size() < name.size() && isDeviceName(comparedName(stem))) {
         return "its name is a device's (" + stem + "), which Windows opens in its place";
     }
     return "";
@@ -277,10 +284,6 @@ std::string nameFailure(const std::string& path) {
 
 const char* separators() {
     return "\\/:";
-}
-
-char separator() {
-    return '\\';
 }
 
 bool expandsWildcards() {
@@ -319,21 +322,12 @@ void prepareStandardStreams() {
 }
 
 bool isTerminal(Stream stream) {
-    return isConsole(GetStdHandle(stream == Stream::Input    ? STD_INPUT_HANDLE
-                                  : stream == Stream::Output ? STD_OUTPUT_HANDLE
-                                                             : STD_ERROR_HANDLE));
-}
-
-int descriptorOf(Stream stream) {
-    return stream == Stream::Input ? 0 : stream == Stream::Output ? 1 : 2;
+    // The standard handles are numbered down from input's, as the descriptors are numbered up.
+    return isConsole(GetStdHandle(STD_INPUT_HANDLE - static_cast<DWORD>(descriptorOf(stream))));
 }
 
 int openForReading(const std::string& path, int& error) {
-    const std::wstring wide = systemPath(path);
-    const int descriptor =
-        wide.empty() && !path.empty() ? -1 : _wopen(wide.c_str(), _O_RDONLY | _O_BINARY);
-    error = descriptor < 0 ? (wide.empty() && !path.empty() ? EINVAL : errno) : 0;
-    return descriptor;
+    return opened(path, _O_RDONLY | _O_BINARY, error);
 }
 
 long readSome(int descriptor, char* buffer, unsigned size) {
@@ -351,13 +345,7 @@ long readSome(int descriptor, char* buffer, unsigned size) {
 }
 
 int openForWriting(const std::string& path, int& error) {
-    const std::wstring wide = systemPath(path);
-    const int descriptor = wide.empty() && !path.empty()
-                               ? -1
-                               : _wopen(wide.c_str(), _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY,
-                                        _S_IREAD | _S_IWRITE);
-    error = descriptor < 0 ? (wide.empty() && !path.empty() ? EINVAL : errno) : 0;
-    return descriptor;
+    return opened(path, _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY, error);
 }
 
 bool writeAll(int descriptor, const char* text, std::size_t size, int& error) {
@@ -397,10 +385,6 @@ bool identityOf(const std::string& path, Identity& identity) {
         CloseHandle(file);
     }
     return regular;
-}
-
-std::string reason(int error) {
-    return std::strerror(error);
 }
 
 ConsoleLine readConsoleLine(std::string& line) {

@@ -1,7 +1,7 @@
-// Reading a line's words against the table of verbs, and finding a verb by its name.
-#include "VerbTable.h"
+// Reading a line's words against the table of verbs, finding a verb by its name, and the words
+// the language knows.
+#include "Verbs.h"
 
-#include "NearestWord.h"
 #include "PrintableText.h"
 
 #include <algorithm>
@@ -11,13 +11,46 @@ namespace tarnhost::verbs {
 
 using terminal::quoted;
 
-// " (did you mean 'NAME'?)" for the name of `names` nearest to `typed`; `otherwise` when none is
-// near.
-std::string didYouMean(const std::string& typed, const std::vector<std::string>& names,
-                       const std::string& otherwise) {
-    const std::string nearest = terminal::nearestWord(typed, names);
-    return nearest.empty() ? otherwise : " (did you mean '" + nearest + "'?)";
+namespace {
+
+// The number of single-byte edits that turn `one` into `other`, ASCII case ignored: an insertion,
+// a deletion, a change or a swap of two neighbouring bytes each count one, and no byte is edited
+// twice (the optimal string alignment distance).
+std::size_t editDistance(const std::string& one, const std::string& other) {
+    const auto same = [&](std::size_t line, std::size_t column) {
+        const auto folded = [](char byte) {
+            return byte >= 'A' && byte <= 'Z' ? byte | 0x20 : byte;
+        };
+        return folded(one[line]) == folded(other[column]);
+    };
+    std::vector<std::vector<std::size_t>> cost(one.size() + 1,
+                                               std::vector<std::size_t>(other.size() + 1));
+    for (std::size_t line = 0; line <= one.size(); ++line) {
+        for (std::size_t column = 0; column <= other.size(); ++column) {
+            if (line == 0 || column == 0) {
+                cost[line][column] = line + column;
+                continue;
+            }
+            cost[line][column] =
+                std::min({cost[line - 1][column] + 1, cost[line][column - 1] + 1,
+                          cost[line - 1][column - 1] + !same(line - 1, column - 1)});
+            if (line > 1 && column > 1 && same(line - 1, column - 2) &&
+                same(line - 2, column - 1)) {
+                cost[line][column] = std::min(cost[line][column], cost[line - 2][column - 2] + 1);
+            }
+        }
+    }
+    return cost[one.size()][other.size()];
 }
+
+// What a verb's arguments take, read from its table row: values (NAME must be given, [REST] may
+// be, [PARAMETER...] up to six), keywords ([ship N] may be given, [no-lists] is a switch) and
+// groups of keywords of which one at least must be given ({team N}, {team N|ship N}).
+struct Grammar {
+    std::size_t required = 0, optional = 0;
+    std::map<std::string, bool> keywords; // keyword -> takes a value
+    std::vector<std::vector<std::string>> groups;
+};
 
 Grammar grammarOf(const std::string& pattern) {
     Grammar grammar;
@@ -52,6 +85,22 @@ Grammar grammarOf(const std::string& pattern) {
         }
     }
     return grammar;
+}
+
+} // namespace
+
+std::string didYouMean(const std::string& typed, const std::vector<std::string>& names,
+                       const std::string& otherwise) {
+    std::string nearest;
+    std::size_t best = 3;
+    for (const std::string& name : typed.size() > 40 ? std::vector<std::string>() : names) {
+        const std::size_t distance = editDistance(typed, name);
+        if (distance < best && distance * 2 < name.size()) {
+            nearest = name;
+            best = distance;
+        }
+    }
+    return nearest.empty() ? otherwise : " (did you mean '" + nearest + "'?)";
 }
 
 Arguments readArguments(const Verb& verb, WordReader& words) {
@@ -108,3 +157,14 @@ const Verb* verbNamed(const std::string& name, std::uint32_t code) {
 }
 
 } // namespace tarnhost::verbs
+
+std::vector<std::string> tarnhost::languageWords() {
+    std::vector<std::string> words{"events", "null", "none", "on", "off", "flag-grab", "flag-drop"};
+    for (const verbs::Verb& verb : verbs::allVerbs()) {
+        words.push_back(verb.name);
+        for (const auto& keyword : verbs::grammarOf(verb.arguments).keywords) {
+            words.push_back(keyword.first);
+        }
+    }
+    return words;
+}

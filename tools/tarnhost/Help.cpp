@@ -1,5 +1,5 @@
 // `help`: the verbs by group, one verb, or the event codes, all read from the table of verbs.
-#include "VerbTable.h"
+#include "Verbs.h"
 
 #include "PrintableText.h"
 

@@ -1,10 +1,16 @@
-// The interactive session: a person's lines, each answered at once, and recorded if asked.
+// The interactive session: a person's lines, each answered at once, and recorded if asked, and
+// what Tab does there.
 #pragma once
 
 #include "Session.h"
 
 #include <iosfwd>
 #include <string>
+#include <vector>
+
+namespace terminal {
+struct TabAnswer;
+}
 
 namespace tarnhost {
 
@@ -23,5 +29,14 @@ struct InteractiveOptions {
 // nothing for --check to compare.
 int runInteractive(Session& session, std::istream& in, std::ostream& out, std::ostream& errors,
                    const InteractiveOptions& options);
+
+// The answer to Tab at the end of `beforeCursor`, the part of a line typed before the cursor.
+// The word under way (quoted or not) is replaced by its one completion and a blank, or by the
+// longest beginning its completions share (never cut inside a character) when that is longer;
+// otherwise its completions are listed. A completion is a word of `words` that the word under
+// way begins, as a line must give it (in double quotes when it holds a blank, '#', '"' or '\\').
+// Nothing is completed inside a comment.
+terminal::TabAnswer tabAnswer(const std::string& beforeCursor,
+                              const std::vector<std::string>& words);
 
 } // namespace tarnhost

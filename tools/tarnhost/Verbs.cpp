@@ -5,11 +5,8 @@
 
 #include "Description.h"
 #include "PrintableText.h"
-#include "VerbTable.h"
 
 #include <algorithm>
-#include <cctype>
-#include <map>
 
 namespace tarnhost {
 
@@ -39,22 +36,20 @@ ScenarioError unknown(Session& session, const char* kind, const std::string& nam
 // The current bot's player or flag of that name; throws, naming known ones, when none.
 PlayerRecord& player(Session& session, const std::string& name) {
     const Arena& arena = currentArena(session);
-    PlayerRecord* found = arena.findPlayer(name);
-    if (found == nullptr) {
-        throw unknown(session, "player", name, arena.players(),
-                      [](const PlayerRecord& record) { return record.name(); });
+    if (PlayerRecord* found = arena.findPlayer(name)) {
+        return *found;
     }
-    return *found;
+    throw unknown(session, "player", name, arena.players(),
+                  [](const PlayerRecord& record) { return record.name(); });
 }
 
 FlagRecord& flag(Session& session, const std::string& name) {
     const Arena& arena = currentArena(session);
-    FlagRecord* found = arena.findFlag(name);
-    if (found == nullptr) {
-        throw unknown(session, "flag", name, arena.flags(),
-                      [&arena](const FlagRecord& record) { return arena.flagName(record); });
+    if (FlagRecord* found = arena.findFlag(name)) {
+        return *found;
     }
-    return *found;
+    throw unknown(session, "flag", name, arena.flags(),
+                  [&arena](const FlagRecord& record) { return arena.flagName(record); });
 }
 
 // Throws when a player of the current bot other than `except` holds `ident`.
@@ -427,17 +422,6 @@ VerbRange allVerbs() {
 }
 
 } // namespace verbs
-
-std::vector<std::string> languageWords() {
-    std::vector<std::string> words{"events", "null", "none", "on", "off", "flag-grab", "flag-drop"};
-    for (const Verb& verb : Verbs) {
-        words.push_back(verb.name);
-        for (const auto& keyword : grammarOf(verb.arguments).keywords) {
-            words.push_back(keyword.first);
-        }
-    }
-    return words;
-}
 
 LineResult perform(Session& session, const std::string& line) {
     LineResult result;

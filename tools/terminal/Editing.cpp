@@ -3,10 +3,9 @@
 // Here the terminal is handled by this file instead: Ctrl-C cancels the line, Ctrl-Z stops
 // tarnhost alone with the terminal restored, a resize is taken between keys, and a signal that
 // ends the program restores the terminal and ends this process only. Keys are read and decoded
-// here too, so text typed never depends on the machine's locales.
-#include "Editing.h"
+// here too, so text typed never depends on the machine's locales. The history file is kept here.
+#include "LineEditor.h"
 
-#include "History.h"
 #include "PrintableText.h"
 #include "System.h"
 
@@ -17,9 +16,13 @@
 #include <csignal>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <deque>
+#include <fcntl.h>
 #include <locale.h>
+#include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -28,6 +31,123 @@ namespace terminal {
 namespace {
 
 constexpr std::size_t HistoryLines = 1000;
+// The first line of every history file, which earlier versions need to read it.
+constexpr char Heading[] = "_HiStOrY_V2_";
+
+// The history file opened for reading and appending, made if missing, and locked against every
+// other session until it is closed; -1 when it cannot be opened or is not a regular file. Opened
+// without waiting, so a FIFO in its place blocks nothing.
+int openLocked(const std::string& path) {
+    const int file = open(path.c_str(), O_RDWR | O_APPEND | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0600);
+    struct stat status {};
+    // GCOVR_EXCL_BR_START: fstat of an open file, and a lock that waits, fail on no system here.
+    if (file >= 0 &&
+        (fstat(file, &status) != 0 || !S_ISREG(status.st_mode) || flock(file, LOCK_EX) != 0)) {
+        // GCOVR_EXCL_BR_STOP
+        close(file);
+        return -1;
+    }
+    return file;
+}
+
+// A line of the file as it was typed: "\\" a backslash, and "\NNN" (three octal digits, as
+// earlier versions wrote some bytes) that byte; anything else as it is.
+std::string typed(const std::string& kept) {
+    std::string line;
+    for (std::size_t at = 0; at < kept.size(); ++at) {
+        const auto octal = [&kept](std::size_t from) {
+            return from + 3 <= kept.size() && kept.find_first_not_of("01234567", from) >= from + 3;
+        };
+        if (kept[at] == '\\' && at + 1 < kept.size() && kept[at + 1] == '\\') {
+            line += kept[++at];
+        } else if (kept[at] == '\\' && octal(at + 1) && kept[at + 1] <= '3') {
+            line += static_cast<char>(std::stoi(kept.substr(at + 1, 3), nullptr, 8));
+            at += 3;
+        } else {
+            line += kept[at];
+        }
+    }
+    return line;
+}
+
+// The history file of `application`, its folder made if need be:
+// $XDG_STATE_HOME/APPLICATION/history, else $HOME/.local/state/APPLICATION/history, each taken
+// only when it is an absolute path; empty when neither is.
+std::string historyPath(const std::string& application) {
+    const char* state = std::getenv("XDG_STATE_HOME");
+    const char* home = std::getenv("HOME");
+    std::string folder;
+    if (state != nullptr && state[0] == '/') {
+        folder = state + ("/" + application);
+    } else if (home != nullptr && home[0] == '/') {
+        folder = home + ("/.local/state/" + application);
+    } else {
+        return "";
+    }
+    platform::makeFolders(folder); // one that cannot be made fails reading and writing, quietly
+    return folder + "/history";
+}
+
+// The file's last `lines` lines, oldest first, the file cut to them in place when it holds more
+// (a symbolic link is written through, never replaced). Empty when the file cannot be read or is
+// not a regular file (a FIFO is never waited on); the file is made when missing.
+std::vector<std::string> loadHistory(const std::string& path, std::size_t lines) {
+    const int file = openLocked(path);
+    if (file < 0) {
+        return {};
+    }
+    std::string text;
+    char buffer[1 << 16];
+    for (long count; (count = platform::readSome(file, buffer, sizeof buffer)) > 0;) {
+        text.append(buffer, static_cast<std::size_t>(count));
+    }
+    std::vector<std::string> kept;
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t end = std::min(text.find('\n', at), text.size());
+        kept.push_back(text.substr(at, end - at));
+        at = end + 1;
+    }
+    if (!kept.empty() && kept.front() == Heading) {
+        kept.erase(kept.begin());
+    }
+    const bool over = kept.size() > lines;
+    if (over) {
+        kept.erase(kept.begin(), kept.end() - static_cast<std::ptrdiff_t>(lines));
+    }
+    if (over || text.empty()) { // cut in place, under the lock; a new file gets its heading
+        std::string cut = std::string(Heading) + "\n";
+        for (const std::string& line : kept) {
+            cut += line + "\n";
+        }
+        int error = 0;                 // a history that cannot be written is let go
+        if (ftruncate(file, 0) == 0) { // GCOVR_EXCL_BR_LINE fails only on a broken file system
+            platform::writeAll(file, cut.data(), cut.size(), error);
+        }
+    }
+    platform::closeFile(file);
+    for (std::string& line : kept) {
+        line = typed(line);
+    }
+    return kept;
+}
+
+// Adds `line` to the end of the file, at once and under a lock, so that sessions open together
+// keep all their lines and a session that hangs up has lost none. A file that cannot be written,
+// or is not a regular file, is let go without a word.
+void appendToHistory(const std::string& path, const std::string& line) {
+    const int file = openLocked(path);
+    if (file >= 0) {
+        std::string text; // a backslash doubled, the one byte escaped
+        for (const char byte : line) {
+            text.append(byte == '\\' ? 2 : 1, byte);
+        }
+        text += "\n";
+        int error = 0; // a history that cannot be written is let go
+        platform::writeAll(file, text.data(), text.size(), error);
+        platform::closeFile(file);
+    }
+}
+
 // The narrowest window the editor is told of: narrower ones are drawn as if this wide, which
 // a terminal wraps, rather than handed to the editor, which mishandles them.
 constexpr int NarrowestColumns = 20;
@@ -109,11 +229,6 @@ EditingSession& sessionOf(EditLine* editor) {
     return *static_cast<EditingSession*>(session);
 }
 
-// The prompt the editor shows, as the line being read gave it.
-wchar_t* promptOf(EditLine* editor) {
-    return sessionOf(editor).prompt.data();
-}
-
 // The characters the UTF-8 bytes stand for, each byte outside valid UTF-8 as KeptByte + byte.
 std::wstring decoded(const std::string& bytes) {
     std::wstring wide;
@@ -152,19 +267,6 @@ std::string encoded(const std::wstring& wide) {
     return bytes;
 }
 
-// The terminal's width as the editor is to see it: never narrower than NarrowestColumns.
-void tellSize(EditLine* editor) {
-    struct winsize size {};
-    // GCOVR_EXCL_BR_START: a terminal always tells its size, of one row at least.
-    if (ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col >= NarrowestColumns &&
-        size.ws_row >= 1) {
-        // GCOVR_EXCL_BR_STOP
-        el_resize(editor);
-    } else {
-        el_set(editor, EL_SETTC, "co", std::to_string(NarrowestColumns).c_str(), nullptr);
-    }
-}
-
 // Takes the signals noted since the last key: a resize is told to the editor, Ctrl-Z stops the
 // program with the terminal as it was found and sets it up again on fg. True when Ctrl-C cancels
 // the line.
@@ -185,7 +287,15 @@ bool takeSignals(EditLine* editor) {
     }
     if (resized != 0) {
         resized = 0;
-        tellSize(editor);
+        struct winsize size {}; // never narrower than NarrowestColumns
+        // GCOVR_EXCL_BR_START: a terminal always tells its size, of one row at least.
+        if (ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col >= NarrowestColumns &&
+            size.ws_row >= 1) {
+            // GCOVR_EXCL_BR_STOP
+            el_resize(editor);
+        } else {
+            el_set(editor, EL_SETTC, "co", std::to_string(NarrowestColumns).c_str(), nullptr);
+        }
         // The editor must draw the line anew on its resized buffers, or its next key writes past
         // them. The terminal may have moved the line meanwhile, so it starts on a cleared row
         // rather than after what is shown.
@@ -208,6 +318,11 @@ std::size_t leadLength(char lead) {
 int readKey(EditLine* editor, wchar_t* key) {
     EditingSession& session = sessionOf(editor);
     std::string& bytes = session.partial;
+    const auto give = [&] { // the bytes to the editor as the characters they stand for
+        const std::wstring characters = decoded(bytes);
+        session.keys.insert(session.keys.end(), characters.begin(), characters.end());
+        bytes.clear();
+    };
     while (session.keys.empty()) {
         if (takeSignals(editor)) {
             session.cancelled = true;
@@ -224,16 +339,12 @@ int readKey(EditLine* editor, wchar_t* key) {
         } else if (count < 0) {
             continue;
         }
-        if (!bytes.empty() && !isContinuationByte(byte)) { // a character cut short: kept as bytes
-            const std::wstring kept = decoded(bytes);
-            session.keys.insert(session.keys.end(), kept.begin(), kept.end());
-            bytes.clear();
+        if (!bytes.empty() && !isContinuationByte(byte)) {
+            give(); // a character cut short: kept as bytes
         }
         bytes += byte;
         if (bytes.size() >= leadLength(bytes[0])) {
-            const std::wstring whole = decoded(bytes);
-            session.keys.insert(session.keys.end(), whole.begin(), whole.end());
-            bytes.clear();
+            give();
         }
     }
     *key = session.keys.front();
@@ -245,8 +356,7 @@ int readKey(EditLine* editor, wchar_t* key) {
 unsigned char completeWord(EditLine* editor, int) {
     try {
         const LineInfoW* typed = el_wline(editor);
-        const std::wstring wideBefore(typed->buffer, typed->cursor);
-        const std::string before = encoded(wideBefore);
+        const std::string before = encoded(std::wstring(typed->buffer, typed->cursor));
         const TabAnswer answer = (*sessionOf(editor).complete)(before);
         if (!answer.replacement.empty()) {
             const std::size_t start = std::min(answer.wordStart, before.size());
@@ -295,7 +405,8 @@ Editing openEditing(const std::string& application) {
     handle({SIGINT, SIGWINCH, SIGTSTP, SIGCONT}, onSignal);
     handle({SIGTERM, SIGHUP, SIGQUIT}, onEnding);
     el_set(editor, EL_CLIENTDATA, session.get());
-    el_wset(editor, EL_PROMPT, promptOf);
+    el_wset(
+        editor, EL_PROMPT, +[](EditLine* asking) { return sessionOf(asking).prompt.data(); });
     el_wset(editor, EL_GETCFN, readKey);
     el_wset(editor, EL_HIST, history_w, session->history);
     // Named in wide characters, which the editor keeps as they are (narrow names it copies, and

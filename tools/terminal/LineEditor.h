@@ -25,33 +25,45 @@ struct TabAnswer {
 using Completer = std::function<TabAnswer(const std::string& beforeCursor)>;
 
 struct EditingSession;
+// Ends an editing session, leaving the terminal as it was found.
+void closeEditing(EditingSession* session);
+using Editing = std::unique_ptr<EditingSession, void (*)(EditingSession*)>;
 
 class LineEditor {
 public:
     // With `onTerminal` (`in` is standard input, on a terminal), edits lines when editing is
-    // built in and standard output is a terminal too, with the history of `application` (see
-    // History.h); else reads plain lines there, Ctrl-C cancelling the line being typed.
-    // Otherwise reads plain lines from `in`. Plain lines get the prompt on `out` when `prompting`.
+    // built in and standard output is a terminal too, with the history of `application` (in
+    // $XDG_STATE_HOME or $HOME/.local/state); else reads plain lines there, Ctrl-C cancelling the
+    // line being typed. Otherwise reads plain lines from `in`. Plain lines get the prompt on `out`
+    // when `prompting`.
     LineEditor(const std::string& application, bool onTerminal, std::istream& in, std::ostream& out,
                bool prompting);
     LineEditor(const LineEditor&) = delete;
     LineEditor& operator=(const LineEditor&) = delete;
-    ~LineEditor();
 
     // The next line typed after `prompt`, `out` flushed first, without its line end and trimmed
-    // as TextLine.h says (the first line read is the first line); a byte
-    // typed that is not UTF-8 is kept as it is. Editing, Tab answers with `complete`, called only
-    // then, and each line that is not blank is added to the history file at once (a history
-    // that cannot be written is let go without a word). False at the end of input (Ctrl-D).
+    // as TextLine.h says (the first line read is the first line); a byte typed that is not UTF-8
+    // is kept as it is. Editing, Tab answers with `complete`, called only then, and each line
+    // that is not blank is added to the history file at once (a history that cannot be written
+    // is let go without a word). False at the end of input (Ctrl-D).
     bool read(const std::string& prompt, const Completer& complete, std::string& line);
 
 private:
-    std::unique_ptr<EditingSession, void (*)(EditingSession*)> editing_;
+    Editing editing_;
     bool onTerminal_;
     std::istream& in_;
     std::ostream& out_;
     bool prompting_;
     bool first_ = true; // no line read yet
 };
+
+// ---- For LineEditor alone: the editing library's side (Editing.cpp, or NoEditing.cpp without it)
+
+// An editing session on the terminal with the history of `application`; null when standard input
+// or output is not a terminal, or the build has no line editing.
+Editing openEditing(const std::string& application);
+// The next line edited after `prompt` (see LineEditor::read); false at the end of input.
+bool editLine(EditingSession& session, const std::string& prompt, const Completer& complete,
+              std::string& line);
 
 } // namespace terminal

@@ -1,5 +1,5 @@
 // A build without line editing: no session ever opens, so plain lines are read.
-#include "Editing.h"
+#include "LineEditor.h"
 
 namespace terminal {
 

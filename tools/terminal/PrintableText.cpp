@@ -120,7 +120,7 @@ std::string shownPath(const std::string& path) {
     if (path.empty()) {
         return "''";
     }
-    return printed(path, platform::separator() != '\\'); // a backslash separates folders there
+    return printed(path, platform::separators()[0] != '\\'); // a backslash separates folders there
 }
 
 std::string shownLine(const std::string& line) {
