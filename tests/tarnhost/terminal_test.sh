@@ -146,11 +146,14 @@ wine_console_ends_the_line() {
 answer() { { [[ -z $2 ]] || typed "$1" "$2"; } && keys "$1" Enter && shows "$1" "$3" "${4:-1}"; }
 
 # The rows. Each plays its behaviour and fails at the first thing that does not show.
-# (A line of blanks is kept out of the history.)
+# (Where lines are edited, a line of blanks is kept out of the history. wine's console draws a
+# character beyond U+FFFF as two replacement characters, so there the recording alone shows it.)
 typing_any_utf8_text_in_a_utf8_locale_keeps_it_whole() {
-    window zoe && start zoe --record zoe.scn &&
-        answer zoe "arrive Zoé€𝒵" "  Zoé€𝒵 arrives in the arena" && answer zoe "  " "" &&
-        keys zoe Up && shows zoe "bot 1> arrive Zoé€𝒵" && keys zoe C-u &&
+    local shown="Zoé€𝒵 arrives in the arena"
+    [[ $mode != WINE ]] || shown="Zoé€"
+    window zoe && start zoe --record zoe.scn && answer zoe "arrive Zoé€𝒵" "  $shown" &&
+        { [[ $mode != ON ]] || { answer zoe "  " "" && keys zoe Up &&
+            shows zoe "bot 1> arrive Zoé€𝒵" 2 && keys zoe C-u; }; } &&
         answer zoe quit "[ended 0]" && grep -qx "arrive Zoé€𝒵" "$scratch/zoe/zoe.scn"
 }
 
