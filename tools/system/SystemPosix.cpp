@@ -81,7 +81,7 @@ bool listFolder(const std::string& folder, std::vector<Entry>& entries, int& err
         if (name == "." || name == "..") {
             continue;
         }
-        Entry entry{name, kindOfMode(DTTOIF(found->d_type))};
+        Entry entry{name, kindOfMode(static_cast<mode_t>(DTTOIF(found->d_type)))};
         // GCOVR_EXCL_START: every file system the tests run on gives an entry's kind.
         if (found->d_type == DT_UNKNOWN) { // the file system does not say: ask it
             entry.kind = kindOf(folder + "/" + name, false, entry.error);
